@@ -1,0 +1,32 @@
+# ppt_banner(<target> <plain text>): generates the scrambled banner table
+# from a program's plain banner text and compiles it into the target.
+function(ppt_banner target plain)
+  set(table ${CMAKE_CURRENT_BINARY_DIR}/${target}_banner.cpp)
+  add_custom_command(
+    OUTPUT ${table}
+    COMMAND bannergen ${CMAKE_CURRENT_SOURCE_DIR}/${plain} ${table}
+    DEPENDS bannergen ${CMAKE_CURRENT_SOURCE_DIR}/${plain}
+    COMMENT "Scrambling banner ${plain}"
+    VERBATIM)
+  target_sources(${target} PRIVATE ${table})
+endfunction()
+
+# ppt_program(<name> BANNER <plain text> SOURCES <files>...): one of the
+# suite's programs, linked with the toolkit, landing in bin/.
+function(ppt_program name)
+  cmake_parse_arguments(ARG "" "BANNER" "SOURCES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE toolkit)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PPT_BIN_DIR})
+  if(ARG_BANNER)
+    ppt_banner(${name} ${ARG_BANNER})
+  endif()
+endfunction()
+
+# ppt_test(<name> <sources>...): a GoogleTest executable registered with CTest.
+# End-to-end tests find the programs in bin/ and the sources for their data.
+function(ppt_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE e2e_harness toolkit GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+endfunction()

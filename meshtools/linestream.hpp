@@ -1,0 +1,50 @@
+#pragma once
+// Streaming line copy for the mesh file tools: lines of any length pass
+// whole, byte for byte, and memory stays the same whatever the file size.
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace meshtools {
+
+class LineStream {
+ public:
+  // in: an open input; generic_name: its name in messages ("jobname.zmf").
+  LineStream(std::FILE* in, std::string generic_name);
+
+  // True while at least one more byte is left to read.
+  bool more();
+
+  // Reads the next line, its line end included, into line. A line longer than
+  // limit bytes stops the program with "Line too long" and its line number.
+  // Returns false at the end of the input.
+  bool getline(std::string& line, std::size_t limit);
+
+  // Copies the next n lines to out (or skips them when out is null); returns
+  // how many there were. A last line without line end counts as a line.
+  std::int64_t copy_lines(std::int64_t n, std::FILE* out, std::string_view out_name);
+
+  // Copies everything left to out.
+  void copy_rest(std::FILE* out, std::string_view out_name);
+
+  // Number of lines begun so far.
+  std::int64_t line_number() const { return lines_; }
+
+ private:
+  bool fill();
+
+  std::FILE* in_;
+  std::string name_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
+  std::int64_t lines_ = 0;
+};
+
+// Writes bytes to an output file; stops the program when the write fails.
+void put(std::FILE* out, const char* data, std::size_t size, std::string_view out_name);
+
+}  // namespace meshtools

@@ -1,0 +1,144 @@
+#include "tests/harness/e2e.hpp"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace harness {
+
+namespace {
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string test_name() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  if (info == nullptr) return "outside_test";
+  std::string name = std::string(info->test_suite_name()) + "." + info->name();
+  std::replace(name.begin(), name.end(), '/', '_');
+  return name;
+}
+
+}  // namespace
+
+Scratch::Scratch() : Scratch(test_name()) {}
+
+Scratch::Scratch(std::string_view name) : dir_(std::string(PPT_SCRATCH_DIR) + "/" + std::string(name)) {
+  fs::remove_all(dir_);
+  fs::create_directories(dir_);
+}
+
+std::string Scratch::path(std::string_view name) const { return dir_ + "/" + std::string(name); }
+
+void Scratch::write(std::string_view name, std::string_view content) const {
+  std::ofstream out(path(name), std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  if (!out) throw std::runtime_error("cannot write " + path(name));
+}
+
+std::string Scratch::read(std::string_view name) const { return read_file(path(name)); }
+
+bool Scratch::exists(std::string_view name) const {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(path(name), ec));
+}
+
+std::vector<std::string> Scratch::files() const {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    std::string name = entry.path().filename().string();
+    if (name.rfind(".run_", 0) != 0) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void Scratch::symlink(std::string_view name, std::string_view target) const {
+  fs::create_symlink(std::string(target), path(name));
+}
+
+Outcome run(const Scratch& scratch, std::string_view program, const std::vector<std::string>& args,
+            std::string_view input, const RunOptions& options) {
+  const std::string exe = std::string(PPT_BIN_DIR) + "/" + std::string(program);
+  const std::string in_path = scratch.path(".run_stdin");
+  const std::string out_path = options.stdout_path.empty() ? scratch.path(".run_stdout") : options.stdout_path;
+  const std::string err_path = scratch.path(".run_stderr");
+  scratch.write(".run_stdin", input);
+
+  std::vector<std::string> argv_text{exe};
+  argv_text.insert(argv_text.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : argv_text) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (chdir(scratch.dir().c_str()) != 0) _exit(125);
+    const int in = open(in_path.c_str(), O_RDONLY);
+    const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0) _exit(125);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    close(in);
+    close(out);
+    close(err);
+    if (options.close_stdin) close(0);
+    if (options.close_stdout) close(1);
+    // Sanitizer findings must not pass for the programs' own status 1.
+    setenv("ASAN_OPTIONS", "allocator_may_return_null=1:exitcode=86", 1);
+    setenv("UBSAN_OPTIONS", "halt_on_error=1:exitcode=87:print_stacktrace=1", 1);
+    execv(exe.c_str(), argv.data());
+    _exit(127);
+  }
+  int raw = 0;
+  waitpid(child, &raw, 0);
+  Outcome outcome;
+  outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  outcome.out = options.stdout_path.empty() ? read_file(out_path) : std::string();
+  outcome.err = read_file(err_path);
+  return outcome;
+}
+
+std::string banner(std::string_view program) {
+  std::string dir = (program == "meshcut" || program == "meshcat") ? "meshtools" : std::string(program);
+  std::istringstream plain(source(dir + "/" + std::string(program) + ".banner"));
+  std::string text = "\n";
+  for (std::string line; std::getline(plain, line);) text += line + "\n";
+  return text;
+}
+
+std::string source(std::string_view relative_path) {
+  return read_file(std::string(PPT_SOURCE_DIR) + "/" + std::string(relative_path));
+}
+
+std::string error_block(std::string_view message, int line) {
+  std::string block = "\nERROR:\n" + std::string(message) + "\n";
+  if (line > 0) {
+    char number[32];
+    std::snprintf(number, sizeof number, "Line n. %8d\n", line);
+    block += number;
+  }
+  return block + "\n";
+}
+
+}  // namespace harness

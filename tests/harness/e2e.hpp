@@ -1,0 +1,51 @@
+#pragma once
+// End-to-end runs of the built programs in a scratch directory.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/harness/capture.hpp"
+
+namespace harness {
+
+// A directory of its own for the running test, emptied when it is made.
+class Scratch {
+ public:
+  Scratch();
+  explicit Scratch(std::string_view name);
+
+  const std::string& dir() const { return dir_; }
+  std::string path(std::string_view name) const;
+  void write(std::string_view name, std::string_view content) const;
+  std::string read(std::string_view name) const;
+  bool exists(std::string_view name) const;
+  // Names of the files in the directory, sorted.
+  std::vector<std::string> files() const;
+  void symlink(std::string_view name, std::string_view target) const;
+
+ private:
+  std::string dir_;
+};
+
+struct RunOptions {
+  bool close_stdin = false;   // start with standard input closed
+  bool close_stdout = false;  // start with standard output closed
+  std::string stdout_path;    // send standard output to this file instead
+};
+
+// Runs bin/<program> with the arguments, in the scratch directory, with
+// standard input reading input; captures standard output and error.
+Outcome run(const Scratch& scratch, std::string_view program, const std::vector<std::string>& args,
+            std::string_view input = {}, const RunOptions& options = {});
+
+// The banner as the program prints it: an empty line and the 15 lines.
+std::string banner(std::string_view program);
+
+// A file of the source tree, by its path from the top.
+std::string source(std::string_view relative_path);
+
+// The ERROR block for a message, as errmsg writes it.
+std::string error_block(std::string_view message, int line = 0);
+
+}  // namespace harness

@@ -1,0 +1,23 @@
+#include "toolkit/output.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "toolkit/diagnostics.hpp"
+
+namespace toolkit {
+
+void closeout(std::FILE* file, std::string_view generic_name) {
+  bool failed = std::fflush(file) != 0 || std::ferror(file) != 0;
+  failed = std::fclose(file) != 0 || failed;
+  if (failed) errmsg("Error writing file - " + std::string(generic_name));
+}
+
+void endout() {
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return;
+  if (errno == EPIPE) std::exit(1);
+  errmsg("Error writing standard output");
+}
+
+}  // namespace toolkit

@@ -1,0 +1,18 @@
+#pragma once
+// Checked output: a full disk or a closed stream never passes as success.
+
+#include <cstdio>
+#include <string_view>
+
+namespace toolkit {
+
+// Flushes and closes an output file; when any write to it failed, stops with
+// "Error writing file - " and the file's generic name (e.g. "jobname.zmf").
+void closeout(std::FILE* file, std::string_view generic_name);
+
+// Flushes standard output and stops with an ERROR block when anything written
+// to it was lost. A reader that went away (a closed pipe) ends the program
+// quietly with status 1 instead.
+void endout();
+
+}  // namespace toolkit

@@ -1,0 +1,63 @@
+#include "toolkit/scanning.hpp"
+
+#include <cstring>
+
+#include "toolkit/diagnostics.hpp"
+
+namespace toolkit {
+
+void elimnl(char* line) {
+  std::size_t n = std::strlen(line);
+  if (n == 0) return;
+  if (line[n - 1] == '\r') errmsg("elimnl: internal error 1 (CR in the string)");
+  if (line[n - 1] != '\n') errmsg("elimnl: internal error 2 (LF expected)");
+  line[n - 1] = '\0';
+  if (n > 1 && line[n - 2] == '\r') line[n - 2] = '\0';
+}
+
+int splitw(LineBuf& line, Words& words) {
+  line[990] = '\0';
+  if (std::strlen(line.data()) > 980) errmsg("Line too long");
+  char* text = line.data();
+  char* end = std::strpbrk(text, "#\r\n");
+  if (end != nullptr) *end = '\0';
+
+  int count = 0;
+  bool after_gap = true;
+  for (char* p = text; *p != '\0'; ++p) {
+    if (*p == ' ' || *p == '\t') {
+      *p = '\0';
+      after_gap = true;
+    } else {
+      if (after_gap) {
+        if (count == max_words) errmsg("Too many words in a single line");
+        words[count++] = p;
+      }
+      after_gap = false;
+    }
+  }
+  return count;
+}
+
+int lentrm(std::string_view text) {
+  std::size_t n = text.size();
+  while (n > 0 && text[n - 1] == ' ') --n;
+  return static_cast<int>(n);
+}
+
+int nlead(std::string_view text) {
+  if (lentrm(text) == 0) return 0;
+  int b = 0;
+  while (text[b] == ' ') ++b;
+  return b;
+}
+
+void trimst(char* text) {
+  std::string_view view(text);
+  int e = lentrm(view);
+  int b = nlead(view);
+  std::memmove(text, text + b, static_cast<std::size_t>(e - b));
+  text[e - b] = '\0';
+}
+
+}  // namespace toolkit

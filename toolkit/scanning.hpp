@@ -1,0 +1,34 @@
+#pragma once
+// Line and word scanning on zero-terminated lines held in caller's buffers.
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+namespace toolkit {
+
+// A line read takes at most 999 characters and a terminating zero.
+inline constexpr std::size_t line_limit = 1000;
+using LineBuf = std::array<char, line_limit>;
+
+inline constexpr int max_words = 100;
+using Words = std::array<char*, max_words>;
+
+// Removes the line feed (and a carriage return before it) of a line that was
+// read whole; stops the program when the line has no line feed.
+void elimnl(char* line);
+
+// Cuts the comment from the first '#' and splits the rest of the line into
+// blank- or tab-separated words, in place; returns the number of words.
+int splitw(LineBuf& line, Words& words);
+
+// Length of the text without trailing blanks.
+int lentrm(std::string_view text);
+
+// Number of leading blanks; 0 for an empty or all-blank text.
+int nlead(std::string_view text);
+
+// Removes leading and trailing blanks in place.
+void trimst(char* text);
+
+}  // namespace toolkit
