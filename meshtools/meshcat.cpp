@@ -28,7 +28,7 @@ bool same_file(const std::string& a, const std::string& b) {
 
 int main(int argc, char** argv) {
   toolkit::prtban();
-  if (argc < 4 || std::string(argv[1]) != "-o")
+  if (argc < 5 || std::string(argv[1]) != "-o")
     errmsg("Usage: meshcat -o new_jobname  old_jobname1 old_jobname2 old_jobname3 ...");
 
   const std::string output_name = toolkit::mkname(argv[2], ".zmf");
