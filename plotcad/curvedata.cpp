@@ -18,13 +18,11 @@ namespace plotcad {
 namespace {
 
 using toolkit::chkint;
-using toolkit::chkrea;
 using toolkit::errmsg;
 
 std::FILE* open_data(const std::string& path) {
   std::FILE* file = toolkit::openin(path);
   if (file == nullptr) errmsg("File not found - jobname.kvd");
-  bigbuf(file);
   return file;
 }
 
@@ -51,10 +49,21 @@ int next_words(LineReader& reader, toolkit::Words& words) {
 // double would become an infinity and poison the ranges and the drawing.
 bool in_range(const char* word) { return !mayovf(word) || std::isfinite(toreal(word)); }
 
+// A point word of a less usual form, checked in full (a file that changed
+// since the first pass may hold anything).
+double slowreal(const char* word) {
+  if (!isreal(word)) errmsg("rdkurv: internal error 7");
+  const double value = toreal(word);
+  if (!std::isfinite(value)) errmsg("rdkurv: internal error 7");
+  return value;
+}
+
 // Both words of a point line: syntax, then range, x first.
 void check_point(toolkit::Words& words, long long point) {
   for (int w = 0; w < 2; ++w) {
-    if (!chkrea(words[w]).ok) stop_point(point, "Syntax error");
+    double value;
+    if (fastreal(words[w], value)) continue;
+    if (!isreal(words[w])) stop_point(point, "Syntax error");
     if (!in_range(words[w])) stop_point(point, "Number out of range");
   }
 }
@@ -63,7 +72,7 @@ void check_point(toolkit::Words& words, long long point) {
 // a point.
 int scan_one_curve(const std::string& path) {
   std::FILE* file = open_data(path);
-  LineReader reader(file);
+  LineReader reader(file, "jobname.kvd");
   toolkit::Words words;
   int points = 0;
   while (reader.next()) {
@@ -89,7 +98,7 @@ CurveScan sckurv(std::string_view job) {
   CurveScan scan;
   std::printf("\n");
 
-  LineReader reader(file);
+  LineReader reader(file, "jobname.kvd");
   toolkit::Words words;
   for (int k = 1;; ++k) {
     const int count = next_words(reader, words);
@@ -128,7 +137,7 @@ void rdkurv(int mxpnt, int ncurv, bool ionecv, std::string_view job, toolkit::Ve
   const std::string path = toolkit::mkname(job, ".kvd");
   std::printf("\nReading file: %s\n", path.c_str());
   std::FILE* file = open_data(path);
-  LineReader reader(file);
+  LineReader reader(file, "jobname.kvd");
   toolkit::Words words;
 
   for (int i = 1; i <= ncurv; ++i) {
@@ -153,10 +162,8 @@ void rdkurv(int mxpnt, int ncurv, bool ionecv, std::string_view job, toolkit::Ve
       const int count = next_words(reader, words);
       if (count == 0) errmsg("rdkurv: internal error 5");
       if (count != 2) errmsg("rdkurv: internal error 6");
-      if (!chkrea(words[0]).ok || !chkrea(words[1]).ok) errmsg("rdkurv: internal error 7");
-      xs[j] = toreal(words[0]);
-      ys[j] = toreal(words[1]);
-      if (!std::isfinite(xs[j]) || !std::isfinite(ys[j])) errmsg("rdkurv: internal error 7");
+      if (!fastreal(words[0], xs[j])) xs[j] = slowreal(words[0]);
+      if (!fastreal(words[1], ys[j])) ys[j] = slowreal(words[1]);
     }
   }
   std::fclose(file);

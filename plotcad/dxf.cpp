@@ -1,6 +1,8 @@
 #include "plotcad/dxf.hpp"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -23,8 +25,17 @@ char* put(char* out, std::string_view text) {
   return out + text.size();
 }
 
-// A real value line, "%15.7lf\n".
+// A real value line, "%15.7lf\n". Drawing positions are whole numbers,
+// whose seven decimals are zeros: their digits come without the general
+// conversion. Negative zero keeps its sign through the general one.
 char* real(char* out, double value) {
+  if (value > -1e9 && value < 1e9) {
+    const auto whole = static_cast<std::int32_t>(value);
+    if (whole == value && (whole != 0 || !std::signbit(value))) {
+      out = toolkit::putint(out, whole, 7);
+      return put(out, ".0000000\n");
+    }
+  }
   out = toolkit::putfix(out, value, 15, 7);
   *out++ = '\n';
   return out;
@@ -89,16 +100,24 @@ PolyStream::PolyStream(const Layer& layer, std::FILE* file) : layer_(layer), fil
   p = layer_line(p, layer_);
   p = put(p, " 66\n     1\n 10\n0.0\n 20\n0.0\n 30\n0.0\n 70\n     8\n  0\n");
   used_ = static_cast<std::size_t>(p - buffer_);
+  char* h = put(head_, "VERTEX\n  8\n");
+  h = layer_line(h, layer_);
+  h = put(h, " 10\n");
+  head_size_ = static_cast<std::size_t>(h - head_);
 }
 
 void PolyStream::vertex(double x, double y, double z) {
-  if (room - used_ < 3 * real_room + 64) flush();
-  char* p = put(buffer_ + used_, "VERTEX\n  8\n");
-  p = layer_line(p, layer_);
-  p = real(put(p, " 10\n"), x);
+  if (room - used_ < 3 * real_room + 128) flush();
+  char* p = put(buffer_ + used_, {head_, head_size_});
+  p = real(p, x);
   p = real(put(p, " 20\n"), y);
-  p = real(put(p, " 30\n"), z);
-  p = put(p, " 70\n    32\n  0\n");
+  // z is 0 in every vertex the program writes.
+  if (z == 0 && !std::signbit(z)) {
+    p = put(p, " 30\n      0.0000000\n 70\n    32\n  0\n");
+  } else {
+    p = real(put(p, " 30\n"), z);
+    p = put(p, " 70\n    32\n  0\n");
+  }
   used_ = static_cast<std::size_t>(p - buffer_);
 }
 

@@ -56,6 +56,9 @@ class PolyStream {
   const Layer& layer_;
   std::FILE* file_;
   std::size_t used_ = 0;
+  // The lines of a VERTEX up to its x value, the same for every vertex.
+  char head_[40];
+  std::size_t head_size_ = 0;
   char buffer_[room];
 };
 

@@ -1,20 +1,45 @@
 #include "plotcad/linereader.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <string>
 
 #include "toolkit/diagnostics.hpp"
-#include "toolkit/linein.hpp"
 
 namespace plotcad {
 
+LineReader::LineReader(std::FILE* file, std::string_view generic_name)
+    : file_(file), name_(generic_name), buffer_(new char[room]) {}
+
+bool LineReader::fill() {
+  pos_ = 0;
+  end_ = std::fread(buffer_.get(), 1, room, file_);
+  if (end_ == 0 && std::ferror(file_)) toolkit::errmsg("Error reading file - " + std::string(name_));
+  return end_ > 0;
+}
+
 bool LineReader::next() {
-  const std::size_t n = toolkit::getln(file_, line_);
+  constexpr std::size_t most = toolkit::line_limit - 1;
+  std::size_t n = 0;
+  while (n < most) {
+    if (pos_ == end_ && !fill()) break;
+    const std::size_t avail = std::min(end_ - pos_, most - n);
+    const char* from = buffer_.get() + pos_;
+    const void* lf = std::memchr(from, '\n', avail);
+    const std::size_t take = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - from) + 1 : avail;
+    std::memcpy(line_.data() + n, from, take);
+    n += take;
+    pos_ += take;
+    if (lf) break;
+  }
+  line_[n] = '\0';
   if (n == 0) return false;
   if (number_ == INT_MAX) toolkit::errmsg("Too many lines in the file");
   ++number_;
+
   const char* text = line_.data();
-  if (std::strlen(text) != n) toolkit::errmsg("NUL byte in the line", number_);
+  if (std::memchr(text, '\0', n) != nullptr) toolkit::errmsg("NUL byte in the line", number_);
   const void* cr = std::memchr(text, '\r', n);
   if (cr != nullptr) {
     const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - text);
@@ -23,7 +48,5 @@ bool LineReader::next() {
   }
   return true;
 }
-
-void bigbuf(std::FILE* file) { std::setvbuf(file, nullptr, _IOFBF, 1 << 18); }
 
 }  // namespace plotcad

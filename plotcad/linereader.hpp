@@ -3,20 +3,24 @@
 // suite's 1000-byte limit, refusing what would silently lose data.
 
 #include <cstdio>
+#include <memory>
+#include <string_view>
 
 #include "toolkit/scanning.hpp"
 
 namespace plotcad {
 
-// Reads one line per call into a buffer of its own. Two things stop the
-// program, with the number of the read: a NUL byte (the rest of the line
-// would be invisible to every routine that takes the line as a text), and a
-// carriage return anywhere but just before the line end. Files with old
-// CR-only line ends come as many lines in one read, and cutting that read at
-// its first CR would drop the rest without a word.
+// Reads one line per call: at most 999 bytes up to and including the line
+// feed, as every reader of the suite does, through a large buffer of its
+// own. Three things stop the program: a read error (named by the file's
+// generic name), a NUL byte (the rest of the line would be invisible to
+// every routine that takes the line as a text), and a carriage return
+// anywhere but just before the line end, with the number of the read. Files
+// with old CR-only line ends come as many lines in one read, and cutting
+// that read at its first CR would drop the rest without a word.
 class LineReader {
  public:
-  explicit LineReader(std::FILE* file) : file_(file) {}
+  LineReader(std::FILE* file, std::string_view generic_name);
 
   // Reads the next line; false at the end of the file.
   bool next();
@@ -28,12 +32,16 @@ class LineReader {
   int number() const { return number_; }
 
  private:
+  bool fill();
+
+  static constexpr std::size_t room = 1 << 18;
   std::FILE* file_;
+  std::string_view name_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
   toolkit::LineBuf line_{};
   int number_ = 0;
 };
-
-// Gives an input file a read buffer large enough for files of gigabytes.
-void bigbuf(std::FILE* file);
 
 }  // namespace plotcad

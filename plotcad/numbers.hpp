@@ -19,6 +19,18 @@ std::int64_t toclamp(const char* word);
 // of a double becomes an infinity (which the callers refuse).
 double toreal(const char* word);
 
+// The verdict of chkrea on a word without blanks, reached at once for the
+// usual forms ([+-]digits[.digits][e[+-]ddd]); other words go to chkrea.
+bool isreal(const char* word);
+
+// The usual real word ([+-]digits[.digits][e[+-]ddd], at most 2^53 as an
+// integer of its digits, a power of ten within 1e22) checked and converted
+// in one go: the digits and the power of ten are exact doubles, so one
+// multiplication or division gives the correctly rounded value that the
+// standard conversion gives. False for every other word, which the caller
+// then checks and converts in full.
+bool fastreal(const char* word, double& value);
+
 // True when a real word may lie beyond the range of a double: only a word
 // with a three-digit exponent or a very long mantissa can. Lets a reader
 // skip the conversion of ordinary words.

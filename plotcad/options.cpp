@@ -17,6 +17,23 @@
 
 namespace plotcad {
 
+double defint(double range) {
+  const double a = range * 0.09999000099990002;
+  const double p = std::floor(std::log10(a));
+  const double b = std::pow(10.0, p);
+  const double m = a / b;
+  double e = 10.0;
+  if (m <= 1.0)
+    e = 1.0;
+  else if (m <= 2.0)
+    e = 2.0;
+  else if (m <= 2.5)
+    e = 2.5;
+  else if (m <= 5.0)
+    e = 5.0;
+  return b * e;
+}
+
 namespace {
 
 using toolkit::errmsg;
@@ -86,25 +103,6 @@ std::string one_line(std::string_view text) {
   for (char& c : line)
     if (c == '\n' || c == '\r') c = ' ';
   return line;
-}
-
-}  // namespace
-
-double defint(double range) {
-  const double a = range * 0.09999000099990002;
-  const double p = std::floor(std::log10(a));
-  const double b = std::pow(10.0, p);
-  const double m = a / b;
-  double e = 10.0;
-  if (m <= 1.0)
-    e = 1.0;
-  else if (m <= 2.0)
-    e = 2.0;
-  else if (m <= 2.5)
-    e = 2.5;
-  else if (m <= 5.0)
-    e = 5.0;
-  return b * e;
 }
 
 PlotOptions defopt(std::string_view job, int ncurv, const DataRange& range, const CurveStyle& style) {
@@ -186,7 +184,7 @@ void putdef(std::FILE* f, int ncurv, int mxpnt, const DataRange& r, const PlotOp
 
 PlotOptions rddef(std::FILE* file, int ncurv, const CurveStyle& style) {
   PlotOptions o;
-  LineReader reader(file);
+  LineReader reader(file, "jobname.def");
   toolkit::Words words;
 
   if (!next_text(reader)) errmsg("Unexpected end of file");
@@ -222,6 +220,19 @@ PlotOptions rddef(std::FILE* file, int ncurv, const CurveStyle& style) {
   return o;
 }
 
+}  // namespace
+
+PlotOptions wrtdef(const std::string& path, std::string_view job, int ncurv, int mxpnt, const DataRange& range,
+                   const CurveStyle& style) {
+  PlotOptions o = defopt(job, ncurv, range, style);
+  std::printf("\nWriting file: %s\n", path.c_str());
+  std::FILE* out = std::fopen(path.c_str(), "w");
+  if (out == nullptr) errmsg("Unable to open output file - jobname.def");
+  putdef(out, ncurv, mxpnt, range, o);
+  toolkit::closeout(out, "jobname.def");
+  return o;
+}
+
 PlotOptions getdef(std::string_view job, int ncurv, int mxpnt, const DataRange& range, const CurveStyle& style) {
   const std::string path = toolkit::mkname(job, ".def");
   if (std::FILE* in = toolkit::openin(path)) {
@@ -237,14 +248,7 @@ PlotOptions getdef(std::string_view job, int ncurv, int mxpnt, const DataRange& 
     std::printf("\nReading file: %s\n", path.c_str());
     errmsg("Unable to read file - jobname.def");
   }
-
-  PlotOptions o = defopt(job, ncurv, range, style);
-  std::printf("\nWriting file: %s\n", path.c_str());
-  std::FILE* out = std::fopen(path.c_str(), "w");
-  if (out == nullptr) errmsg("Unable to open output file - jobname.def");
-  putdef(out, ncurv, mxpnt, range, o);
-  toolkit::closeout(out, "jobname.def");
-  return o;
+  return wrtdef(path, job, ncurv, mxpnt, range, style);
 }
 
 }  // namespace plotcad

@@ -3,7 +3,6 @@
 // of a job, then edited by the user and read back strictly by position.
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -36,15 +35,9 @@ PlotOptions getdef(std::string_view job, int ncurv, int mxpnt, const DataRange& 
 // value of 1, 2, 2.5, 5 times a power of ten that is at least R / 10.001.
 double defint(double range);
 
-// The defaults of a first run (title, font, window, intervals, per-curve
-// values).
-PlotOptions defopt(std::string_view job, int ncurv, const DataRange& range, const CurveStyle& style);
-
-// Writes the options file of a first run to an open file; the caller
-// checks and closes it.
-void putdef(std::FILE* file, int ncurv, int mxpnt, const DataRange& range, const PlotOptions& options);
-
-// Reads an options file from an open file; the caller closes it.
-PlotOptions rddef(std::FILE* file, int ncurv, const CurveStyle& style);
+// The branch of a first run: writes the options file at path with the
+// defaults from the data ranges, and returns those defaults.
+PlotOptions wrtdef(const std::string& path, std::string_view job, int ncurv, int mxpnt, const DataRange& range,
+                   const CurveStyle& style);
 
 }  // namespace plotcad
