@@ -39,6 +39,9 @@ harness::Outcome load(const std::string& kvd) {
       std::printf(" |");
     }
     std::printf(" %.15g %.15g %.15g %.15g\n", r.rxfmi, r.rxfma, r.ryfmi, r.ryfma);
+    toolkit::freed2(y);
+    toolkit::freed2(x);
+    toolkit::freei1(npnt);
   });
 }
 

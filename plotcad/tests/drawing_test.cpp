@@ -96,6 +96,10 @@ struct Curves {
     }
   }
   toolkit::Vec1<int32_t> v(std::vector<int32_t>& values) { return {values.data()}; }
+  ~Curves() {
+    if (rx) toolkit::freed2(rx);
+    if (ry) toolkit::freed2(ry);
+  }
 };
 
 TEST(Curves, OnePolylinePerCurveWithLinesSwitchedOn) {

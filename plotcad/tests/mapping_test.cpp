@@ -101,6 +101,8 @@ TEST(PlotMapping, APointBeyondTheRangeOfADoubleIsRefusedOnlyWhereItIsDrawn) {
   int32_t second[] = {0, 1};
   auto o = check(off, second);
   EXPECT_EQ(o.err, "\nCurve n.        2\nPoint n.        2\n" + harness::error_block("Point out of range of the drawing"));
+  toolkit::freed2(ry);
+  toolkit::freed2(rx);
 }
 
 }  // namespace
