@@ -35,16 +35,17 @@ bool LineReader::next() {
   }
   line_[n] = '\0';
   if (n == 0) return false;
-  if (number_ == INT_MAX) toolkit::errmsg("Too many lines in the file");
   ++number_;
+  // The ERROR block numbers lines in 32 bits; beyond, it names none.
+  const int line = number_ <= INT_MAX ? static_cast<int>(number_) : 0;
 
   const char* text = line_.data();
-  if (std::memchr(text, '\0', n) != nullptr) toolkit::errmsg("NUL byte in the line", number_);
+  if (std::memchr(text, '\0', n) != nullptr) toolkit::errmsg("NUL byte in the line", line);
   const void* cr = std::memchr(text, '\r', n);
   if (cr != nullptr) {
     const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - text);
     const bool line_end = at == n - 1 || (at == n - 2 && text[n - 1] == '\n');
-    if (!line_end) toolkit::errmsg("Carriage return inside a line (line ends must be LF or CR LF)", number_);
+    if (!line_end) toolkit::errmsg("Carriage return inside a line (line ends must be LF or CR LF)", line);
   }
   return true;
 }

@@ -29,7 +29,7 @@ class LineReader {
   char* text() { return line_.data(); }
 
   // Number of reads so far: the line number of the current line.
-  int number() const { return number_; }
+  long long number() const { return number_; }
 
  private:
   bool fill();
@@ -41,7 +41,7 @@ class LineReader {
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   toolkit::LineBuf line_{};
-  int number_ = 0;
+  long long number_ = 0;
 };
 
 }  // namespace plotcad

@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstring>
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -81,7 +82,7 @@ TEST(CurveData, CurvesOfThreeSevenAndTwoPoints) {
   EXPECT_EQ(result_of(o).substr(0, 7), "@3 7 0 ");
 }
 
-struct Bad {
+struct Bad {  // a faulty file and what it gives
   const char* kvd;
   const char* out_tail;  // what standard output ends with
   const char* context;   // standard error before the ERROR block
@@ -89,6 +90,8 @@ struct Bad {
   int line;
   std::size_t size = 0;  // for a text with a NUL byte
 };
+
+void PrintTo(const Bad& b, std::ostream* os) { *os << b.message; }
 
 class CurveDataErrors : public testing::TestWithParam<Bad> {};
 
@@ -122,7 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"2\n0 0\n1 1\r\n3\r0 0\r", "points =        2\n", "",
             "Carriage return inside a line (line ends must be LF or CR LF)", 4},
         Bad{"0 0\n1 1\n\0 2 2\n", "\n\n", "", "NUL byte in the line", 3, 14},
-        Bad{"", "Scanning file: job.kvd\n", "", "File not found - jobname.kvd", 0}));
+        Bad{"", "Scanning file: job.kvd\n", "", "File not found - jobname.kvd", 0}),
+    [](const testing::TestParamInfo<Bad>& info) { return "case" + std::to_string(info.index); });
 
 TEST(CurveData, AFileThatChangedAfterTheFirstPassNeverWritesPastTheMatrices) {
   struct Case {
