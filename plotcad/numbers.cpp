@@ -100,7 +100,8 @@ bool fastreal(const char* word, double& value) {
     if (*p == '+' || *p == '-') ++p;
     int e = 0;
     int n = 0;
-    for (; digit(*p); ++p, ++n) e = e * 10 + (*p - '0');
+    for (; digit(*p); ++p, ++n)
+      if (n < 3) e = e * 10 + (*p - '0');
     if (n < 1 || n > 3) return false;
     scale += down ? -e : e;
   }

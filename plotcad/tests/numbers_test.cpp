@@ -42,7 +42,7 @@ TEST(Numbers, TheFastConversionGivesTheStandardConversionToTheLastBit) {
 TEST(Numbers, TheQuickRealCheckAgreesWithTheSyntaxCheck) {
   for (const char* word : {"12", "+12", "-0", "+", "++1", "12a", "1.0", "-5.", ".5", ".", "-.", "1.5.2", "1e5",
                            "-2.5E+03", "1.e-7", ".5e10", "1e-300", "e5", "1e", "1e+", "1e1000", "1ee5", "1e5.0",
-                           "1+e5", "", "1e-5x", "--1", "1e+-5", "+-1"}) {
+                           "1+e5", "", "1e-5x", "--1", "1e+-5", "+-1", "1e99999999999999999999"}) {
     double value;
     EXPECT_EQ(isreal(word), toolkit::chkrea(word).ok) << word;
     if (fastreal(word, value)) {
