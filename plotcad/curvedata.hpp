@@ -1,0 +1,41 @@
+#pragma once
+// The curve data file jobname.kvd: numbered curves of x/y points, either
+// counted (a point-count line before each curve's points) or one curve of
+// bare point lines.
+
+#include <cstdint>
+#include <string_view>
+
+#include "toolkit/arrays.hpp"
+
+namespace plotcad {
+
+// What the first pass learns: the sizes of the arrays and the layout.
+struct CurveScan {
+  int ncurv = 0;        // number of curves; 0 for a file without words
+  int mxpnt = 0;        // largest number of points of a curve
+  bool ionecv = false;  // one-curve layout
+};
+
+// Smallest and largest x and y over all points of all curves.
+struct DataRange {
+  double rxfmi, rxfma, ryfmi, ryfma;
+};
+
+// First pass: checks every line and counts. Stops on any error in the file,
+// with a context line on standard error.
+CurveScan sckurv(std::string_view job);
+
+// Second pass: fills npnt (ncurv entries) and the ncurv x mxpnt matrices,
+// allocated by the caller at the sizes sckurv gave. A file that changed
+// since the first pass stops with an internal error; no count is ever
+// trusted beyond the matrices.
+void rdkurv(int mxpnt, int ncurv, bool ionecv, std::string_view job, toolkit::Vec1<std::int32_t> npnt,
+            toolkit::Mat1<double> rxdat, toolkit::Mat1<double> rydat);
+
+// The data ranges, widened by 1e-10 on each side where an axis holds a
+// single value.
+DataRange mmkurv(int ncurv, toolkit::Vec1<std::int32_t> npnt, toolkit::Mat1<double> rxdat,
+                 toolkit::Mat1<double> rydat);
+
+}  // namespace plotcad

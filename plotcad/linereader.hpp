@@ -1,0 +1,47 @@
+#pragma once
+// Line reads of the job's input files (curve data, plot options) with the
+// suite's 1000-byte limit, refusing what would silently lose data.
+
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+#include "toolkit/scanning.hpp"
+
+namespace plotcad {
+
+// Reads one line per call: at most 999 bytes up to and including the line
+// feed, as every reader of the suite does, through a large buffer of its
+// own. Three things stop the program: a read error (named by the file's
+// generic name), a NUL byte (the rest of the line would be invisible to
+// every routine that takes the line as a text), and a carriage return
+// anywhere but just before the line end, with the number of the read. Files
+// with old CR-only line ends come as many lines in one read, and cutting
+// that read at its first CR would drop the rest without a word.
+class LineReader {
+ public:
+  LineReader(std::FILE* file, std::string_view generic_name);
+
+  // Reads the next line; false at the end of the file.
+  bool next();
+
+  toolkit::LineBuf& line() { return line_; }
+  char* text() { return line_.data(); }
+
+  // Number of reads so far: the line number of the current line.
+  long long number() const { return number_; }
+
+ private:
+  bool fill();
+
+  static constexpr std::size_t room = 1 << 18;
+  std::FILE* file_;
+  std::string_view name_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
+  toolkit::LineBuf line_{};
+  long long number_ = 0;
+};
+
+}  // namespace plotcad

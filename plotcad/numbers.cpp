@@ -1,0 +1,125 @@
+#include "plotcad/numbers.hpp"
+
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+#include "toolkit/numcheck.hpp"
+
+namespace plotcad {
+
+namespace {
+
+// Magnitude up to which integer words are accumulated exactly.
+constexpr std::int64_t clamp_limit = std::int64_t{1} << 40;
+
+std::int64_t accumulate(const char* word) {
+  const char* p = word;
+  while (*p == ' ') ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  std::int64_t value = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    value = value * 10 + (*p - '0');
+    if (value > clamp_limit) value = clamp_limit;
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace
+
+bool toint(const char* word, std::int32_t& value) {
+  const std::int64_t v = accumulate(word);
+  if (v < INT32_MIN || v > INT32_MAX) return false;
+  value = static_cast<std::int32_t>(v);
+  return true;
+}
+
+std::int64_t toclamp(const char* word) { return accumulate(word); }
+
+double toreal(const char* word) {
+  const char* first = word;
+  while (*first == ' ') ++first;
+  // from_chars takes no '+'; the conversion of the rest is the same.
+  const char* digits = *first == '+' ? first + 1 : first;
+  const char* last = digits + std::strlen(digits);
+  double value = 0.0;
+  auto [end, error] = std::from_chars(digits, last, value, std::chars_format::general);
+  if (error == std::errc() && end == last) return value;
+  // Out of range (either way) or a form from_chars does not take: the C
+  // conversion, in the C locale the programs never leave, decides.
+  return std::strtod(first, nullptr);
+}
+
+bool isreal(const char* word) {
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  const char* p = word;
+  if (*p == '+' || *p == '-') ++p;
+  int mantissa = 0;
+  for (; digit(*p); ++p) ++mantissa;
+  if (*p == '.')
+    for (++p; digit(*p); ++p) ++mantissa;
+  bool plain = mantissa > 0;
+  if (plain && (*p == 'e' || *p == 'E')) {
+    ++p;
+    if (*p == '+' || *p == '-') ++p;
+    int exponent = 0;
+    for (; digit(*p); ++p) ++exponent;
+    plain = exponent >= 1 && exponent <= 3;
+  }
+  // Everything the fast path takes, chkrea takes too; the rest it decides.
+  return (plain && *p == '\0') || toolkit::chkrea(word).ok;
+}
+
+bool fastreal(const char* word, double& value) {
+  static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  constexpr std::uint64_t exact = std::uint64_t{1} << 53;
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  const char* p = word;
+  const bool negative = *p == '-';
+  if (*p == '+' || *p == '-') ++p;
+  std::uint64_t m = 0;
+  int digits = 0;
+  int scale = 0;
+  for (; digit(*p); ++p, ++digits) {
+    m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+    if (m > exact) return false;
+  }
+  if (*p == '.') {
+    for (++p; digit(*p); ++p, ++digits, --scale) {
+      m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+      if (m > exact) return false;
+    }
+  }
+  if (digits == 0) return false;
+  if (*p == 'e' || *p == 'E') {
+    ++p;
+    const bool down = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    int e = 0;
+    int n = 0;
+    for (; digit(*p); ++p, ++n)
+      if (n < 3) e = e * 10 + (*p - '0');
+    if (n < 1 || n > 3) return false;
+    scale += down ? -e : e;
+  }
+  if (*p != '\0' || scale < -22 || scale > 22) return false;
+  double v = static_cast<double>(m);
+  v = scale < 0 ? v / powers[-scale] : v * powers[scale];
+  value = negative ? -v : v;
+  return true;
+}
+
+bool mayovf(const char* word) {
+  const std::size_t n = std::strlen(word);
+  if (n >= 200) return true;
+  const char* e = std::strpbrk(word, "eE");
+  if (e == nullptr) return false;
+  const char* p = e + 1;
+  if (*p == '+' || *p == '-') ++p;
+  return std::strlen(p) >= 3;
+}
+
+}  // namespace plotcad
