@@ -11,9 +11,11 @@ namespace {
 
 using toolkit::errmsg;
 
-// Grid indices up to 2^53 convert to doubles exactly, so that every grid
-// line has a value of its own.
-constexpr double max_index = 9007199254740992.0;
+// Grid indices are held in 64 bits. A constant axis far from zero gets the
+// data range 2e-10 and an interval of 2e-11, so indices beyond 2^53 (where
+// neighbouring lines may share a value) arise from ordinary data and must
+// still draw; 2^62 keeps every index and count clear of overflow.
+constexpr double max_index = 4611686018427387904.0;
 
 void finite(double value, const char* name) {
   if (!std::isfinite(value)) errmsg(std::string("Number out of range - ") + name);
