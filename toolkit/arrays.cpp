@@ -14,11 +14,15 @@ namespace {
 // in 64 bits; a size that does not fit is an allocation failure, never a
 // short block.
 template <class T>
+bool fits(std::int64_t count) {
+  return count <= static_cast<std::int64_t>(std::numeric_limits<std::size_t>::max() / sizeof(T)) &&
+         count <= std::numeric_limits<std::int64_t>::max() / static_cast<std::int64_t>(sizeof(T));
+}
+
+template <class T>
 T* request(std::int64_t count) {
   if (count < 1) count = 1;
-  if (count > static_cast<std::int64_t>(std::numeric_limits<std::size_t>::max() / sizeof(T)) ||
-      count > std::numeric_limits<std::int64_t>::max() / static_cast<std::int64_t>(sizeof(T)))
-    errmsg("Memory allocation failed");
+  if (!fits<T>(count)) errmsg("Memory allocation failed");
   void* block = std::malloc(static_cast<std::size_t>(count) * sizeof(T));
   if (block == nullptr) errmsg("Memory allocation failed");
   return static_cast<T*>(block);
@@ -38,8 +42,12 @@ template <class T>
 void allocate(const char* routine, Mat1<T>& m, int rows, int columns) {
   check_count(routine, rows);
   check_count(routine, columns);
+  // An element block that no heap could give fails before the row handles
+  // are requested: the outcome is the same, without reserving them in vain.
+  const std::int64_t count = static_cast<std::int64_t>(rows) * columns;
+  if (!fits<T>(count)) errmsg("Memory allocation failed");
   m.block = request<Vec1<T>>(rows);
-  T* elements = request<T>(static_cast<std::int64_t>(rows) * columns);
+  T* elements = request<T>(count);
   m[1].block = elements;
   for (int i = 2; i <= rows; ++i) m[i].block = m[i - 1].block + columns;
 }

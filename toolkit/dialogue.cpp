@@ -40,6 +40,7 @@ bool to_int(const char* word, int& value) {
 }  // namespace
 
 void rdline(char* buffer, std::size_t limit) {
+  if (limit == 0) return;
   // The prompt must be visible before the answer is awaited on a console.
   std::fflush(stdout);
   std::size_t stored = 0;

@@ -10,12 +10,18 @@ namespace toolkit {
 // digits, then the point, up to 17 decimals and a sign.
 inline constexpr std::size_t fixed_room = 340;
 
-// Writes value as printf("%*.*f", width, precision) would, right-aligned in
-// at least width columns, at out (which has fixed_room bytes free); returns
-// the end of what was written. No terminating zero is added.
+// The most decimals putfix gives; larger precisions are taken as this one.
+inline constexpr int fixed_max_precision = 17;
+
+// Writes value as printf("%*.*f", width, precision) would, at out; returns
+// the end of what was written. No terminating zero is added. A negative
+// width aligns to the left in -width columns, and a negative precision means
+// 6 decimals, as with printf. out must have room for max(|width|, fixed_room)
+// bytes.
 char* putfix(char* out, double value, int width, int precision);
 
-// Writes value as printf("%*d", width, value) would.
+// Writes value as printf("%*lld", width, value) would; out must have room for
+// max(|width|, 24) bytes.
 char* putint(char* out, long long value, int width);
 
 }  // namespace toolkit

@@ -16,6 +16,11 @@ void closeout(std::FILE* file, std::string_view generic_name) {
 
 void endout() {
   if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return;
+  outerr();
+}
+
+void outerr() {
+  // Nobody is left to read a message about a closed pipe.
   if (errno == EPIPE) std::exit(1);
   errmsg("Error writing standard output");
 }

@@ -15,4 +15,8 @@ void closeout(std::FILE* file, std::string_view generic_name);
 // quietly with status 1 instead.
 void endout();
 
+// Stops right after a write to standard output failed, as endout would: to be
+// called while errno still tells why.
+[[noreturn]] void outerr();
+
 }  // namespace toolkit
