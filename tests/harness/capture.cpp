@@ -27,7 +27,8 @@ Outcome capture(const std::function<void()>& body, std::string_view input) {
   std::FILE* in = std::tmpfile();
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
-  std::fwrite(input.data(), 1, input.size(), in);
+  // An empty view may have no data at all, which fwrite must never be given.
+  if (!input.empty()) std::fwrite(input.data(), 1, input.size(), in);
   std::fflush(in);
   std::rewind(in);
   std::fflush(nullptr);
