@@ -56,6 +56,14 @@ TEST(SectionFrame, InclinedBarHasItsHeightInTheVerticalPlane) {
   EXPECT_EQ(bar.frame.m[1][3], -1.0 * 1.0 / (l * 1.0));
   EXPECT_EQ(bar.frame.m[3][3], 1.0 / l);
 
+  // Here -dx dz / (L Lh), with the product of L and Lh divided into the
+  // product -dx dz, differs in the last bit from the other groupings.
+  OneBar skew({0, 0, 0}, {3, 1, 0.4});
+  const double ls = std::sqrt(3.0 * 3.0 + 1.0 * 1.0 + 0.4 * 0.4);
+  const double lhs = std::sqrt(3.0 * 3.0 + 1.0 * 1.0);
+  EXPECT_EQ(skew.frame.m[1][3], -3.0 * 0.4 / (ls * lhs));
+  EXPECT_NE(skew.frame.m[1][3], -3.0 * (0.4 / (ls * lhs)));
+
   // A bar in general position: the three axes are orthonormal and e3 never
   // points downward.
   OneBar general({1, 2, 3}, {4, -2, 1});
