@@ -1,0 +1,47 @@
+#include "rodmesh/evaread.hpp"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "rodmesh/numreader.hpp"
+#include "toolkit/diagnostics.hpp"
+#include "toolkit/filename.hpp"
+#include "toolkit/linein.hpp"
+
+namespace rodmesh {
+
+std::string evaend(std::string_view extension) {
+  std::string ending("_");
+  ending.append(extension);
+  ending.append(".eva");
+  return ending;
+}
+
+void rdeval(int ne, std::string_view job, std::string_view extension, toolkit::Vec1<double> values) {
+  using toolkit::errmsg;
+  const std::string name = toolkit::mkname(job, evaend(extension));
+  std::printf("\nReading file: %s\n", name.c_str());
+  std::FILE* file = toolkit::openin(name);
+  if (file == nullptr) errmsg("File not found - jobname_ext.eva");
+
+  // Whatever cannot be read as the number due, the end of the file or a
+  // word, is reported alike: the value is missing at that element.
+  NumReader reader(file, "jobname_ext.eva");
+  for (int i = 1; i <= ne; ++i) {
+    std::int64_t number = 0;
+    if (reader.integer(number) != Got::number) errmsg("Unexpected end of file", i);
+    if (number != i) errmsg("Wrong element number", i);
+    double value = 0.0;
+    const Got got = reader.real(value);
+    if (got == Got::range) errmsg("Value out of range", i);
+    if (got != Got::number) errmsg("Unexpected end of file", i);
+    // A last line without line feed ends at the end of the file: its value
+    // was read whole and stands.
+    reader.skipln();
+    values[i] = value;
+  }
+  std::fclose(file);
+}
+
+}  // namespace rodmesh

@@ -1,0 +1,19 @@
+#pragma once
+// Reading the element values file jobname_ext.eva: one value per element.
+
+#include <string_view>
+
+#include "toolkit/arrays.hpp"
+
+#include <string>
+
+namespace rodmesh {
+
+// The ending of the element values file name: "_", the extension, ".eva".
+std::string evaend(std::string_view extension);
+
+// Fills values[1..ne] from the file named by the job name, "_", the
+// extension and ".eva".
+void rdeval(int ne, std::string_view job, std::string_view extension, toolkit::Vec1<double> values);
+
+}  // namespace rodmesh

@@ -1,0 +1,117 @@
+#include "rodmesh/meshread.hpp"
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+
+#include "toolkit/diagnostics.hpp"
+#include "toolkit/linein.hpp"
+#include "toolkit/scanning.hpp"
+
+namespace rodmesh {
+
+namespace {
+
+using toolkit::errmsg;
+
+// A title line without its line end and outer blanks, cut to its first
+// limit characters.
+std::string rdtitl(std::FILE* file, std::size_t limit) {
+  toolkit::LineBuf line;
+  toolkit::getln(file, line);
+  toolkit::elimnl(line.data());
+  toolkit::trimst(line.data());
+  const std::size_t n = std::strlen(line.data());
+  return std::string(line.data(), n < limit ? n : limit);
+}
+
+// Where the reader stands, for the locating line written before an error.
+enum class Section { counts, element, node, special };
+
+[[noreturn]] void stop_at(Section where, int i, const char* message) {
+  switch (where) {
+    case Section::counts: std::fprintf(stderr, "\nReading the count line\n"); break;
+    case Section::element: std::fprintf(stderr, "\nReading element n. %8d\n", i); break;
+    case Section::node: std::fprintf(stderr, "\nReading node n. %8d\n", i); break;
+    case Section::special: std::fprintf(stderr, "\nReading special node n. %8d\n", i); break;
+  }
+  errmsg(message);
+}
+
+// The next integer; the end of the file or a word that is not an integer
+// stops the run at once, never leaving a value of an earlier read in place.
+std::int64_t next_int(NumReader& reader, Section where, int i) {
+  std::int64_t value = 0;
+  switch (reader.integer(value)) {
+    case Got::number: return value;
+    case Got::end: stop_at(where, i, "Unexpected end of file");
+    default: stop_at(where, i, "Integer expected");
+  }
+}
+
+double next_real(NumReader& reader, Section where, int i) {
+  double value = 0.0;
+  switch (reader.real(value)) {
+    case Got::number: return value;
+    case Got::end: stop_at(where, i, "Unexpected end of file");
+    case Got::range: stop_at(where, i, "Real number out of range");
+    default: stop_at(where, i, "Real number expected");
+  }
+}
+
+int next_count(NumReader& reader) {
+  const std::int64_t value = next_int(reader, Section::counts, 0);
+  if (value < 0) stop_at(Section::counts, 0, "Negative count in the count line");
+  if (value > INT_MAX) stop_at(Section::counts, 0, "Count out of range");
+  return static_cast<int>(value);
+}
+
+}  // namespace
+
+void rdhead(std::FILE* file, NumReader& reader, Titles& titles, Mesh& mesh) {
+  titles.header = rdtitl(file, header_length);
+  titles.drawing = rdtitl(file, drawing_length);
+  mesh.ne = next_count(reader);
+  mesh.nn = next_count(reader);
+  mesh.ns = next_count(reader);
+  std::printf("\n%s\n%s\n", titles.header.c_str(), titles.drawing.c_str());
+}
+
+void rdrecs(NumReader& reader, Mesh& mesh) {
+  std::printf("\nNumber of      elements = %8d\n", mesh.ne);
+  std::printf("Number of         nodes = %8d\n", mesh.nn);
+  std::printf("Number of special nodes = %8d\n", mesh.ns);
+
+  for (int i = 1; i <= mesh.ne; ++i) {
+    if (next_int(reader, Section::element, i) != i) stop_at(Section::element, i, "Wrong element number");
+    const std::int64_t count = next_int(reader, Section::element, i);
+    if (count < 1) stop_at(Section::element, i, "N. of nodes of an element is less than 1");
+    if (count > mesh.width) {
+      std::fprintf(stderr, "\nReading element n. %8d\n", i);
+      std::fprintf(stderr, "Maximum n. of nodes per element = %8d\n", mesh.width);
+      errmsg("Too many nodes in the element");
+    }
+    mesh.nnode[i] = static_cast<std::int32_t>(count);
+    const toolkit::Vec1<std::int32_t> row = mesh.lnods[i];
+    for (int k = 1; k <= count; ++k) {
+      const std::int64_t node = next_int(reader, Section::element, i);
+      if (node < 1 || node > mesh.nn) stop_at(Section::element, i, "Element node out of range");
+      row[k] = static_cast<std::int32_t>(node);
+    }
+  }
+
+  for (int i = 1; i <= mesh.nn; ++i) {
+    if (next_int(reader, Section::node, i) != i) stop_at(Section::node, i, "Wrong node number");
+    const toolkit::Vec1<double> row = mesh.coord[i];
+    for (int j = 1; j <= ncoor; ++j) row[j] = next_real(reader, Section::node, i);
+  }
+
+  for (int i = 1; i <= mesh.ns; ++i) {
+    if (next_int(reader, Section::special, i) != i) stop_at(Section::special, i, "Wrong special node number");
+    const std::int64_t node = next_int(reader, Section::special, i);
+    if (node < 1 || node > mesh.nn) stop_at(Section::special, i, "Special node number out of range");
+    mesh.spnod[i] = static_cast<std::int32_t>(node);
+  }
+}
+
+}  // namespace rodmesh

@@ -1,0 +1,105 @@
+#include "rodmesh/meshwrite.hpp"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "toolkit/diagnostics.hpp"
+#include "toolkit/filename.hpp"
+#include "toolkit/numfmt.hpp"
+#include "toolkit/output.hpp"
+
+namespace rodmesh {
+
+namespace {
+
+constexpr const char* generic_name = "jobname_th.zmf";
+
+// Lines are formatted into a large block that goes to the file whole. A
+// failed write stops the run at once rather than formatting the rest of a
+// file that cannot be kept.
+class Block {
+ public:
+  explicit Block(std::FILE* file) : file_(file), data_(new char[size]), end_(data_.get()) {}
+
+  // Room for the longest line: a node line of three reals at their widest.
+  char* room() {
+    if (static_cast<std::size_t>(end_ - data_.get()) > size - reserve) flush();
+    return end_;
+  }
+  void advance(char* end) { end_ = end; }
+
+  void flush() {
+    const std::size_t n = static_cast<std::size_t>(end_ - data_.get());
+    if (n > 0 && std::fwrite(data_.get(), 1, n, file_) != n) toolkit::errmsg(std::string("Error writing file - ") + generic_name);
+    end_ = data_.get();
+  }
+
+ private:
+  static constexpr std::size_t size = std::size_t{1} << 20;
+  static constexpr std::size_t reserve = 4 * toolkit::fixed_room;
+  std::FILE* file_;
+  std::unique_ptr<char[]> data_;
+  char* end_;
+};
+
+char* put(char* out, const char* text) {
+  const std::size_t n = std::strlen(text);
+  std::memcpy(out, text, n);
+  return out + n;
+}
+
+}  // namespace
+
+void wrmesh(std::string_view job, const Titles& titles, const Mesh& mesh) {
+  using toolkit::putfix;
+  using toolkit::putint;
+  const std::string name = toolkit::mkname(job, "_th.zmf");
+  std::printf("\nWriting file: %s\n", name.c_str());
+  std::FILE* file = std::fopen(name.c_str(), "w");
+  if (file == nullptr) toolkit::errmsg(std::string("Unable to open output file - ") + generic_name);
+
+  std::fprintf(file, "%s\n%s\n", titles.header.c_str(), titles.drawing.c_str());
+  std::fprintf(file, "%5d   %5d   %5d\n", mesh.ne, mesh.nn, mesh.ns);
+
+  Block block(file);
+  for (int i = 1; i <= mesh.ne; ++i) {
+    char* p = block.room();
+    p = putint(p, i, 5);
+    *p++ = ' ';
+    const int count = mesh.nnode[i];
+    p = putint(p, count, 5);
+    p = put(p, "   ");
+    const toolkit::Vec1<std::int32_t> row = mesh.lnods[i];
+    for (int k = 1; k <= count; ++k) {
+      *p++ = ' ';
+      p = putint(p, row[k], 5);
+    }
+    *p++ = '\n';
+    block.advance(p);
+  }
+  for (int i = 1; i <= mesh.nn; ++i) {
+    char* p = block.room();
+    p = putint(p, i, 5);
+    const toolkit::Vec1<double> row = mesh.coord[i];
+    for (int j = 1; j <= ncoor; ++j) {
+      *p++ = ' ';
+      p = putfix(p, row[j], 15, 8);
+    }
+    *p++ = '\n';
+    block.advance(p);
+  }
+  for (int i = 1; i <= mesh.ns; ++i) {
+    char* p = block.room();
+    p = putint(p, i, 5);
+    *p++ = ' ';
+    p = putint(p, mesh.spnod[i], 5);
+    *p++ = '\n';
+    block.advance(p);
+  }
+  block.flush();
+  toolkit::closeout(file, generic_name);
+}
+
+}  // namespace rodmesh

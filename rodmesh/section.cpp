@@ -1,0 +1,40 @@
+#include "rodmesh/section.hpp"
+
+#include <cmath>
+
+#include "toolkit/diagnostics.hpp"
+
+namespace rodmesh {
+
+namespace {
+
+constexpr double inverse_pi = 0.3183098861837907;
+constexpr double radians_per_degree = 0.017453292519943295;
+
+}  // namespace
+
+Section secdim(const Settings& settings, double value) {
+  Section section;
+  section.radius = settings.radius;
+  section.halfw = settings.halfw;
+  section.halfh = settings.halfh;
+  if (settings.source == areas) {
+    if (value < 0.0) toolkit::errmsg("Negative area in the .eva file");
+    const double area = settings.factor * value;
+    if (settings.type == 'c') {
+      // The circle of this area.
+      section.radius = std::sqrt(area * inverse_pi);
+    } else if (settings.type == 'p') {
+      // The square of this area.
+      section.halfw = std::sqrt(area * 0.25);
+      section.halfh = section.halfw;
+    } else {
+      toolkit::errmsg("rodmesh: internal error 4");
+    }
+  } else if (settings.source == angles) {
+    section.angle = value * radians_per_degree;
+  }
+  return section;
+}
+
+}  // namespace rodmesh

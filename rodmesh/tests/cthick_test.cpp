@@ -1,0 +1,103 @@
+#include "rodmesh/cthick.hpp"
+
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/harness/capture.hpp"
+
+namespace {
+
+using rodmesh::BarTemplate;
+
+struct Template {
+  explicit Template(int per_bar) { rodmesh::alltpl(tpl, per_bar); }
+  ~Template() { rodmesh::frtpl(tpl); }
+  Template(const Template&) = delete;
+  Template& operator=(const Template&) = delete;
+  std::vector<int> element(int m) const {
+    std::vector<int> nodes;
+    for (int i = 1; i <= tpl.nnode[m]; ++i) nodes.push_back(tpl.lnods[m][i]);
+    return nodes;
+  }
+  std::vector<double> node(int i) const { return {tpl.posit[i][1], tpl.posit[i][2], tpl.posit[i][3]}; }
+  BarTemplate tpl;
+};
+
+TEST(Cthick, BrickIsOneElementOfTheTwentyNodesInOrder) {
+  Template t(1);
+  rodmesh::cthick(1, 1.0, 1.0, 1.0, 'c', t.tpl);
+  std::vector<int> all;
+  for (int i = 1; i <= 20; ++i) all.push_back(i);
+  EXPECT_EQ(t.element(1), all);
+}
+
+TEST(Cthick, FacesRunRoundTheirBoundaryFromACorner) {
+  Template t(6);
+  rodmesh::cthick(6, 1.0, 1.0, 1.0, 'p', t.tpl);
+  EXPECT_EQ(t.element(1), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(t.element(2), (std::vector<int>{1, 2, 3, 10, 15, 14, 13, 9}));
+  EXPECT_EQ(t.element(3), (std::vector<int>{3, 4, 5, 11, 17, 16, 15, 10}));
+  EXPECT_EQ(t.element(4), (std::vector<int>{5, 6, 7, 12, 19, 18, 17, 11}));
+  EXPECT_EQ(t.element(5), (std::vector<int>{7, 8, 1, 9, 13, 20, 19, 12}));
+  EXPECT_EQ(t.element(6), (std::vector<int>{13, 14, 15, 16, 17, 18, 19, 20}));
+}
+
+TEST(Cthick, CylinderNodesLieOnTheCircleEvery45Degrees) {
+  Template t(1);
+  const double r = 0.3;
+  rodmesh::cthick(1, r, 9.0, 9.0, 'c', t.tpl);
+  const double q = std::sqrt(2.0) * r * 0.5;
+  const std::vector<std::vector<double>> ring = {{0, -r}, {q, -q}, {r, 0}, {q, q},
+                                                 {0, r},  {-q, q}, {-r, 0}, {-q, -q}};
+  for (int n = 0; n < 8; ++n) {
+    EXPECT_EQ(t.node(1 + n), (std::vector<double>{0, ring[n][0], ring[n][1]})) << "node " << 1 + n;
+    EXPECT_EQ(t.node(13 + n), (std::vector<double>{1, ring[n][0], ring[n][1]})) << "node " << 13 + n;
+  }
+  EXPECT_EQ(t.node(9), (std::vector<double>{0.5, 0, -r}));
+  EXPECT_EQ(t.node(10), (std::vector<double>{0.5, r, 0}));
+  EXPECT_EQ(t.node(11), (std::vector<double>{0.5, 0, r}));
+  EXPECT_EQ(t.node(12), (std::vector<double>{0.5, -r, 0}));
+}
+
+TEST(Cthick, PrismNodesLieOnTheRectangleOfTheHalfSizes) {
+  Template t(6);
+  const double b = 0.5, h = 0.25;
+  rodmesh::cthick(6, 9.0, b, h, 'p', t.tpl);
+  const std::vector<std::vector<double>> ring = {{-b, -h}, {0, -h}, {b, -h}, {b, 0},
+                                                 {b, h},   {0, h},  {-b, h}, {-b, 0}};
+  for (int n = 0; n < 8; ++n) {
+    EXPECT_EQ(t.node(1 + n), (std::vector<double>{0, ring[n][0], ring[n][1]})) << "node " << 1 + n;
+    EXPECT_EQ(t.node(13 + n), (std::vector<double>{1, ring[n][0], ring[n][1]})) << "node " << 13 + n;
+  }
+  EXPECT_EQ(t.node(9), (std::vector<double>{0.5, -b, -h}));
+  EXPECT_EQ(t.node(10), (std::vector<double>{0.5, b, -h}));
+  EXPECT_EQ(t.node(11), (std::vector<double>{0.5, b, h}));
+  EXPECT_EQ(t.node(12), (std::vector<double>{0.5, -b, h}));
+}
+
+TEST(Cthick, ATemplateIsRebuiltWhole) {
+  Template t(6);
+  rodmesh::cthick(6, 2.0, 1.0, 1.0, 'c', t.tpl);
+  t.tpl.posit[13][1] = 7.0;  // as the placement scales xi
+  rodmesh::cthick(6, 2.0, 1.0, 1.0, 'c', t.tpl);
+  EXPECT_EQ(t.node(13)[0], 1.0);
+}
+
+TEST(Cthick, GuardsAgainstFormsAndShapesItDoesNotKnow) {
+  auto forms = harness::capture([] {
+    Template t(2);
+    rodmesh::cthick(2, 1.0, 1.0, 1.0, 'c', t.tpl);
+  });
+  EXPECT_EQ(forms.status, 1);
+  EXPECT_EQ(forms.err, "\nERROR:\ncthick: internal error 1\n\n");
+  auto shapes = harness::capture([] {
+    Template t(1);
+    rodmesh::cthick(1, 1.0, 1.0, 1.0, 'x', t.tpl);
+  });
+  EXPECT_EQ(shapes.status, 1);
+  EXPECT_EQ(shapes.err, "\nERROR:\ncthick: internal error 2\n\n");
+}
+
+}  // namespace

@@ -1,0 +1,228 @@
+// Whole runs of rodmesh: dialogue, progress lines and the solid mesh file.
+
+#include <cmath>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "rodmesh/tests/expected.hpp"
+#include "tests/harness/e2e.hpp"
+
+namespace {
+
+using namespace rodmesh_test;
+
+// A beam along x from node 1 to node 2 and a column from node 2 up to node 3.
+const std::string portal =
+    "  Portal frame: one beam and one column  \n"
+    " F1 \n"
+    "    2       3       1\n"
+    "    1     2        1     2\n"
+    "    2     2        2     3\n"
+    "    1      0.00000000      0.00000000      0.00000000\n"
+    "    2      2.00000000      0.00000000      0.00000000\n"
+    "    3      2.00000000      0.00000000      3.00000000\n"
+    "    1     3\n";
+
+const std::string portal_read = reading("portal.zmf") + titles("Portal frame: one beam and one column", "F1") + counts(2, 3, 1);
+
+// The nodes of a prism of half width b and half height h around the beam
+// (section axes y and z) and the column (section axes y and -x).
+std::string prism_nodes(double b, double h) {
+  const double eta[8] = {-b, 0, b, b, b, 0, -b, -b};
+  const double zeta[8] = {-h, -h, -h, 0, h, h, h, 0};
+  std::string lines;
+  for (int n = 0; n < 8; ++n) lines += node_line(1 + n, 0, eta[n], zeta[n]);
+  for (int n = 0; n < 4; ++n) lines += node_line(9 + n, 1, eta[2 * n], zeta[2 * n]);
+  for (int n = 0; n < 8; ++n) lines += node_line(13 + n, 2, eta[n], zeta[n]);
+  for (int n = 0; n < 8; ++n) lines += node_line(21 + n, 2 - zeta[n], eta[n], 0);
+  for (int n = 0; n < 4; ++n) lines += node_line(29 + n, 2 - zeta[2 * n], eta[2 * n], 1.5);
+  for (int n = 0; n < 8; ++n) lines += node_line(33 + n, 2 - zeta[n], eta[n], 3);
+  return lines;
+}
+
+TEST(RodmeshRun, PrismBricksFromTheCommandLine) {
+  harness::Scratch dir;
+  dir.write("portal.zmf", portal);
+  const auto run = harness::run(dir, "rodmesh", {"portal"}, "p\nb\n\n1\n0.5\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, harness::banner("rodmesh") + job_line("portal") + mesh_type("p") + form("b") + menu("0") +
+                         width("1") + height("0.5") + portal_read + writing("portal_th.zmf") + success());
+  EXPECT_EQ(dir.read("portal_th.zmf"), "Portal frame: one beam and one column\nF1\n" + count_line(2, 40, 0) +
+                                           brick_line(1) + brick_line(2) + prism_nodes(0.5, 0.25));
+}
+
+TEST(RodmeshRun, CylinderFacesWithTheJobNameAsked) {
+  harness::Scratch dir;
+  dir.write("portal.zmf", portal);
+  const auto run = harness::run(dir, "rodmesh", {}, "no-dash\nportal\n\n\n\n2\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, harness::banner("rodmesh") + "\nJob name ? You answered: no-dash\n" + repeat() +
+                         "\nJob name ? You answered: portal\n" + job_line("portal") + mesh_type("c") + form("f") +
+                         menu("0") + diameter("2") + portal_read + writing("portal_th.zmf") + success());
+  const double q = std::sqrt(2.0) * 1.0 * 0.5;
+  const double eta[8] = {0, q, 1, q, 0, -q, -1, -q};
+  const double zeta[8] = {-1, -q, 0, q, 1, q, 0, -q};
+  std::string nodes;
+  for (int n = 0; n < 8; ++n) nodes += node_line(1 + n, 0, eta[n], zeta[n]);
+  for (int n = 0; n < 4; ++n) nodes += node_line(9 + n, 1, eta[2 * n], zeta[2 * n]);
+  for (int n = 0; n < 8; ++n) nodes += node_line(13 + n, 2, eta[n], zeta[n]);
+  for (int n = 0; n < 8; ++n) nodes += node_line(21 + n, 2 - zeta[n], eta[n], 0);
+  for (int n = 0; n < 4; ++n) nodes += node_line(29 + n, 2 - zeta[2 * n], eta[2 * n], 1.5);
+  for (int n = 0; n < 8; ++n) nodes += node_line(33 + n, 2 - zeta[n], eta[n], 3);
+  const std::string file = dir.read("portal_th.zmf");
+  EXPECT_EQ(file, "Portal frame: one beam and one column\nF1\n" + count_line(12, 40, 0) + face_lines(1, 1) +
+                      face_lines(7, 2) + nodes);
+  // The 45-degree points as the C library prints them.
+  EXPECT_NE(file.find("\n   34      2.70710678      0.70710678      3.00000000\n"), std::string::npos);
+  EXPECT_NE(file.find("\n   36      1.29289322      0.70710678      3.00000000\n"), std::string::npos);
+}
+
+// Areas 4 and 2.25 with factor 1 give squares of side 2 and 1.5.
+TEST(RodmeshRun, PrismSquaresFromAreas) {
+  harness::Scratch dir;
+  dir.write("portal.zmf", portal);
+  dir.write("portal_A.eva", "1 4.0 beam\n\n2 2.25 column\n3 99 not read\n");
+  const auto run = harness::run(dir, "rodmesh", {"portal"}, "p\nb\n1\nA\n1\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, harness::banner("rodmesh") + job_line("portal") + mesh_type("p") + form("b") + menu("1") +
+                         extension("A") + factor("1") + portal_read + reading("portal_A.eva") +
+                         writing("portal_th.zmf") + success());
+  const std::string beam = prism_nodes(1, 1).substr(0, 20 * 54);
+  const std::string column = prism_nodes(0.75, 0.75).substr(20 * 54);
+  EXPECT_EQ(dir.read("portal_th.zmf"), "Portal frame: one beam and one column\nF1\n" + count_line(2, 40, 0) +
+                                           brick_line(1) + brick_line(2) + beam + column);
+}
+
+// A quarter turn stands the prism of the beam on its narrow side: what was
+// 0 becomes a rounding residue, and the negative ones print as -0.00000000.
+TEST(RodmeshRun, AnglesTurnTheSectionAndNegativeZeroIsPrinted) {
+  harness::Scratch dir;
+  dir.write("portal.zmf", portal);
+  dir.write("portal_.eva", "1 90\n2 0");
+  const auto run = harness::run(dir, "rodmesh", {"portal"}, "p\nb\n2\n\n1\n0.5\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, harness::banner("rodmesh") + job_line("portal") + mesh_type("p") + form("b") + menu("2") +
+                         extension("") + width("1") + height("0.5") + portal_read + reading("portal_.eva") +
+                         writing("portal_th.zmf") + success());
+  const std::string file = dir.read("portal_th.zmf");
+  // Beam, b = 0.5 and h = 0.25 turned by 90 degrees: y = -zeta, z = eta.
+  EXPECT_NE(file.find("\n    1      0.00000000      0.25000000     -0.50000000\n"), std::string::npos);
+  EXPECT_NE(file.find("\n    2      0.00000000      0.25000000     -0.00000000\n"), std::string::npos);
+  EXPECT_NE(file.find("\n    4      0.00000000      0.00000000      0.50000000\n"), std::string::npos);
+  EXPECT_NE(file.find("\n    8      0.00000000     -0.00000000     -0.50000000\n"), std::string::npos);
+  // The column keeps its section unturned.
+  EXPECT_EQ(file.substr(file.size() - 20 * 54), prism_nodes(0.5, 0.25).substr(20 * 54));
+}
+
+TEST(RodmeshRun, ElementsOfMoreNodesWarnAndGiveABarFromTheFirstTwo) {
+  harness::Scratch dir;
+  dir.write("tri.zmf",
+            "Three\nT\n1 3 0\n1 3 1 2 3\n1 0 0 0\n2 2 0 0\n3 2 0 3\n");
+  const auto run = harness::run(dir, "rodmesh", {"tri"}, "p\nb\n0\n1\n0.5\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, warning("Number of nodes per element should be 2 in all elements"));
+  EXPECT_EQ(dir.read("tri_th.zmf"),
+            "Three\nT\n" + count_line(1, 20, 0) + brick_line(1) + prism_nodes(0.5, 0.25).substr(0, 20 * 54));
+}
+
+TEST(RodmeshRun, NoElementsGiveAnEmptyDrawing) {
+  harness::Scratch dir;
+  dir.write("none.zmf", "Nothing\nN\n0 2 1\n1 0 0 0\n2 1 1 1\n1 2\n");
+  const auto run = harness::run(dir, "rodmesh", {"none"}, "c\nf\n0\n1\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(dir.read("none_th.zmf"), "Nothing\nN\n" + count_line(0, 0, 0));
+}
+
+TEST(RodmeshRun, TitlesAreTrimmedAndCutAndOnlyTheFirstDrawingIsRead) {
+  harness::Scratch dir;
+  const std::string seventy = "123456789 123456789 123456789 123456789 123456789 123456789 123456789 ";
+  dir.write("two.zmf", "   " + seventy + "\r\n  Drawing10 \r\n1 2 0\n1 2 1 2\n1 0 0 0\n2 2 0 0\n"
+                       "Second\n1 2 0\n1 2 2 1\n1 0 0 0\n2 0 0 9\n");
+  const auto run = harness::run(dir, "rodmesh", {"two"}, "p\nb\n0\n1\n0.5\n");
+  EXPECT_EQ(run.status, 0);
+  const std::string header = seventy.substr(0, 60);
+  EXPECT_EQ(run.out, harness::banner("rodmesh") + job_line("two") + mesh_type("p") + form("b") + menu("0") +
+                         width("1") + height("0.5") + reading("two.zmf") + titles(header, "Drawin") + counts(1, 2, 0) +
+                         writing("two_th.zmf") + success());
+  EXPECT_EQ(dir.read("two_th.zmf"),
+            header + "\nDrawin\n" + count_line(1, 20, 0) + brick_line(1) + prism_nodes(0.5, 0.25).substr(0, 20 * 54));
+}
+
+TEST(RodmeshRun, ASecondRunReplacesTheSolidMesh) {
+  harness::Scratch dir;
+  dir.write("portal.zmf", portal);
+  dir.write("portal_th.zmf", std::string(100000, 'x'));
+  const auto run = harness::run(dir, "rodmesh", {"portal"}, "p\nb\n\n1\n0.5\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(dir.read("portal_th.zmf").substr(0, 40), "Portal frame: one beam and one column\nF1");
+  EXPECT_EQ(dir.read("portal_th.zmf").size(), 38u + 3 + 22 + 2 * 135 + 40 * 54);
+}
+
+TEST(RodmeshRun, AFullDiskIsAnErrorNotASuccess) {
+  harness::Scratch dir;
+  dir.write("portal.zmf", portal);
+  dir.symlink("portal_th.zmf", "/dev/full");
+  const auto run = harness::run(dir, "rodmesh", {"portal"}, "p\nb\n\n1\n0.5\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, harness::banner("rodmesh") + job_line("portal") + mesh_type("p") + form("b") + menu("0") +
+                         width("1") + height("0.5") + portal_read + writing("portal_th.zmf"));
+  EXPECT_EQ(run.err, harness::error_block("Error writing file - jobname_th.zmf"));
+}
+
+TEST(RodmeshRun, AnOutputThatCannotBeOpened) {
+  harness::Scratch dir;
+  dir.write("portal.zmf", portal);
+  dir.symlink("portal_th.zmf", "no/such/directory");
+  const auto run = harness::run(dir, "rodmesh", {"portal"}, "p\nb\n\n1\n0.5\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, harness::error_block("Unable to open output file - jobname_th.zmf"));
+}
+
+TEST(RodmeshRun, AnErrorBeforeWritingLeavesAnEarlierSolidMeshAlone) {
+  harness::Scratch dir;
+  dir.write("portal.zmf", portal);
+  dir.write("portal_th.zmf", "earlier\n");
+  dir.write("portal_A.eva", "1 4\n2 -1\n");
+  const auto run = harness::run(dir, "rodmesh", {"portal"}, "c\nf\n1\nA\n\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, harness::error_block("Negative area in the .eva file"));
+  EXPECT_EQ(dir.read("portal_th.zmf"), "earlier\n");
+}
+
+TEST(RodmeshRun, ABarOfZeroLengthStopsBeforeAnythingIsWritten) {
+  harness::Scratch dir;
+  dir.write("dot.zmf", "Dot\nD\n2 3 0\n1 2 1 2\n2 2 2 3\n1 0 0 0\n2 1 1 1\n3 1 1 1\n");
+  const auto run = harness::run(dir, "rodmesh", {"dot"}, "c\nf\n0\n1\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "\nBuilding bar n.        2\n" + harness::error_block("Bar of zero length (its end nodes coincide)"));
+  EXPECT_EQ(dir.files(), (std::vector<std::string>{"dot.zmf"}));
+}
+
+}  // namespace
+
+namespace {
+
+// The bundled example runs as its README section shows.
+TEST(RodmeshRun, TheFootbridgeExample) {
+  harness::Scratch dir;
+  for (const char* name : {"footbridge.zmf", "footbridge_areas.eva", "footbridge_angles.eva"})
+    dir.write(name, harness::source(std::string("examples/rodmesh/") + name));
+  const auto cylinders = harness::run(dir, "rodmesh", {"footbridge"}, harness::source("examples/rodmesh/cylinders.answers"));
+  EXPECT_EQ(cylinders.status, 0);
+  EXPECT_EQ(cylinders.err, "");
+  const std::string titles = "Pratt truss footbridge, 4 panels of 2 m, 1.5 m high\nBRIDGE\n";
+  const std::string faces = titles + count_line(204, 680, 0);
+  EXPECT_EQ(dir.read("footbridge_th.zmf").substr(0, faces.size()), faces);
+  const auto prisms = harness::run(dir, "rodmesh", {"footbridge"}, harness::source("examples/rodmesh/prisms.answers"));
+  EXPECT_EQ(prisms.status, 0);
+  EXPECT_EQ(prisms.err, "");
+  const std::string bricks = titles + count_line(34, 680, 0);
+  EXPECT_EQ(dir.read("footbridge_th.zmf").substr(0, bricks.size()), bricks);
+}
+
+}  // namespace
