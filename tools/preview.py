@@ -132,6 +132,7 @@ def preview_mesh(path, out):
             lines.append([xyz[n - 1] for n in nodes] * (2 if len(nodes) == 1 else 1))
     figure = plt.figure(figsize=(9, 8))
     axes = figure.add_subplot(projection="3d")
+    axes.set_box_aspect((1, 1, 1))
     if polygons:
         axes.add_collection3d(Poly3DCollection(
             polygons, facecolor="#9ec3e6", edgecolor="#1f3b57", linewidth=0.4, alpha=0.85))
