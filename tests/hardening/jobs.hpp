@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -150,7 +151,10 @@ inline std::vector<Job> all_jobs() { return {meshcut_job(), meshcat_job(), wordl
 
 // Writes the job's inputs into the scratch directory.
 inline void setup(const harness::Scratch& dir, const Job& job) {
-  for (const auto& [name, text] : job.inputs) dir.write(name, text);
+  for (const auto& [name, text] : job.inputs) {
+    std::filesystem::create_directories(std::filesystem::path(dir.path(name)).parent_path());
+    dir.write(name, text);
+  }
 }
 
 // The directory holds the job's inputs, the given files with exactly their
