@@ -43,6 +43,7 @@ bool LineStream::getline(std::string& line, std::size_t limit) {
     pos_ += take;
     if (lf) break;
   }
+  last_ = line.back();
   return true;
 }
 
@@ -67,6 +68,7 @@ std::int64_t LineStream::copy_lines(std::int64_t n, std::FILE* out, std::string_
     }
     put(out, start, static_cast<std::size_t>(p - start), out_name);
     pos_ += static_cast<std::size_t>(p - start);
+    if (p > start) last_ = p[-1];
   }
   // A last line without line end.
   if (open_line) ++copied;
@@ -77,6 +79,7 @@ void LineStream::copy_rest(std::FILE* out, std::string_view out_name) {
   while (fill()) {
     put(out, buffer_.get() + pos_, end_ - pos_, out_name);
     pos_ = end_;
+    last_ = buffer_[end_ - 1];
   }
 }
 

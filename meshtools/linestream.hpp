@@ -33,6 +33,10 @@ class LineStream {
   // Number of lines begun so far.
   std::int64_t line_number() const { return lines_; }
 
+  // False when the last byte read was not a line feed: the input ended
+  // inside its last line.
+  bool at_line_end() const { return last_ == '\n'; }
+
  private:
   bool fill();
 
@@ -42,6 +46,7 @@ class LineStream {
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   std::int64_t lines_ = 0;
+  char last_ = '\n';  // the last byte read
 };
 
 // Writes bytes to an output file; stops the program when the write fails.

@@ -65,6 +65,9 @@ int main(int argc, char** argv) {
   std::FILE* out = std::fopen(output_name.c_str(), "w");
   if (out == nullptr) errmsg("Unable to open output file - jobname.zmf");
 
+  // The joined file so far ends inside a line: an input's last line had no
+  // line end.
+  bool open_line = false;
   for (std::size_t k = 0; k < inputs.size(); ++k) {
     std::printf("\nReading file: %s\n", inputs[k].c_str());
     std::FILE* in = toolkit::openin(inputs[k]);
@@ -74,7 +77,14 @@ int main(int argc, char** argv) {
     // dropped, whole whatever their length.
     if (lines.copy_lines(1, k == 0 ? out : nullptr, "jobname.zmf") == 0 && k == 0)
       errmsg("Unexpected end of file");
-    lines.copy_rest(out, "jobname.zmf");
+    if (k == 0) open_line = !lines.at_line_end();
+    if (lines.more()) {
+      // That last line is a line all the same: the next one must not be
+      // glued onto it.
+      if (open_line) meshtools::put(out, "\n", 1, "jobname.zmf");
+      lines.copy_rest(out, "jobname.zmf");
+      open_line = !lines.at_line_end();
+    }
     std::fclose(in);
   }
 

@@ -182,3 +182,21 @@ TEST(MeshcatLimits, JobNamesOf79And300Characters) {
 }
 
 }  // namespace
+
+namespace {
+
+// A last line without line end is still a line: the next input's first line
+// must not be glued onto it.
+TEST(MeshcatLimits, AnInputWithoutItsLastLineEndKeepsItsLinesApart) {
+  for (const Join& j : std::vector<Join>{
+           {"count_line", {"H\nD\n0 0 0", "H2\nE\n0 0 0\n"}, "H\nD\n0 0 0\nE\n0 0 0\n"},
+           {"header_only", {"H", "H2\nE\n0 0 0\n"}, "H\nE\n0 0 0\n"},
+           {"middle", {"H\nD\n0 0 0\n", "H2\nE\n1 0 0\n    1     1\n", "H3\nF\n0 0 0\n"},
+            "H\nD\n0 0 0\nE\n1 0 0\n    1     1\nF\n0 0 0\n"},
+           {"middle_unterminated", {"H\nD\n0 0 0\n", "H2\nE\n1 0 0\n    1     1", "H3\nF\n0 0 0\n"},
+            "H\nD\n0 0 0\nE\n1 0 0\n    1     1\nF\n0 0 0\n"},
+       })
+    expect_join(j);
+}
+
+}  // namespace
