@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     meshtools::LineStream lines(in, "jobname.zmf");
     // The header line of the first input leads the output; the others are
     // dropped, whole whatever their length.
-    if (lines.copy_lines(1, k == 0 ? out : nullptr, "jobname.zmf") == 0 && k == 0)
+    if (lines.copy_title(k == 0 ? out : nullptr, "jobname.zmf") == 0 && k == 0)
       errmsg("Unexpected end of file");
     if (k == 0) open_line = !lines.at_line_end();
     if (lines.more()) {

@@ -147,8 +147,6 @@ inline Job plotcad_job() {
   return job;
 }
 
-inline std::vector<Job> all_jobs() { return {meshcut_job(), meshcat_job(), wordlist_job(), rodmesh_job(), plotcad_job()}; }
-
 // Writes the job's inputs into the scratch directory.
 inline void setup(const harness::Scratch& dir, const Job& job) {
   for (const auto& [name, text] : job.inputs) {

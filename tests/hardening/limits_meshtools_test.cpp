@@ -46,7 +46,8 @@ TEST(MeshcutLimits, LinesOfAHundredThousandCharacters) {
   const std::string huge(100000, 'x');
   for (const Split& s : std::vector<Split>{
            {"header", huge + "\nD\n0 0 0\n", "", error_block("Line too long", 1), {}},
-           {"count_line", "H\nD\n0 0 0 " + huge + "\n", w1, error_block("Line too long", 3), {{"job_01.zmf", "H\nD\n"}}},
+           {"count_line", "H\nD\n0 0 0 " + huge + "\n", w1, error_block("Line too long", 3),
+            {{"job_01.zmf", "H\nD\n"}}},
            // The drawing line and the body are copied whole, whatever their length.
            {"drawing_line", "H\n" + huge + "\n0 1 0\n" + huge + "\n", w1 + drawings(1), "",
             {{"job_01.zmf", "H\n" + huge + "\n0 1 0\n" + huge + "\n"}}},
@@ -197,6 +198,53 @@ TEST(MeshcatLimits, AnInputWithoutItsLastLineEndKeepsItsLinesApart) {
             "H\nD\n0 0 0\nE\n1 0 0\n    1     1\nF\n0 0 0\n"},
        })
     expect_join(j);
+}
+
+}  // namespace
+
+namespace {
+
+const std::string cr_inside = "Carriage return inside a line (line ends must be LF or CR LF)";
+
+// Old CR-only line ends make a whole file one line: its header line would
+// hide every drawing, silently. Such a file is refused at its header line,
+// whatever its length; a carriage return before the line end passes.
+TEST(MeshcutLimits, CarriageReturnOnlyLineEnds) {
+  std::string long_one = "H\r";
+  while (long_one.size() < 3000) long_one += "D\r0 0 0\r";
+  for (const Split& s : std::vector<Split>{
+           {"short", "H\rD\r0 0 0\r", "", error_block(cr_inside, 1), {}},
+           {"long", long_one, "", error_block(cr_inside, 1), {}},
+           {"count_line", "H\nD\n0 0 0\rE\r0 0 0\r", w1, error_block(cr_inside, 3), {{"job_01.zmf", "H\nD\n"}}},
+           {"before_the_line_end", "H\r\r\nD\r\n0 0 0\r\n", w1 + drawings(1), "",
+            {{"job_01.zmf", "H\r\r\nD\r\n0 0 0\r\n"}}},
+       })
+    expect_split(s);
+}
+
+TEST(MeshcatLimits, CarriageReturnOnlyLineEnds) {
+  const std::string a = "H\nD\n0 0 0\n";
+  const std::string cr = "H\rE\r0 0 0\r";
+  const std::string checks = checking("a.zmf") + checking("cr.zmf");
+  struct Order {
+    std::vector<std::string> args;
+    std::string out;
+    std::string joined;  // what the joined file holds when the run stops
+  };
+  for (const Order& o : std::vector<Order>{
+           {{"a", "cr"}, checks + writing("c.zmf") + reading("a.zmf") + reading("cr.zmf"), a},
+           {{"cr", "a"}, checking("cr.zmf") + checking("a.zmf") + writing("c.zmf") + reading("cr.zmf"), ""},
+       }) {
+    SCOPED_TRACE(o.args[0]);
+    const auto dir = scratch(o.args[0]);
+    dir.write("a.zmf", a);
+    dir.write("cr.zmf", cr);
+    const auto run = harness::run(dir, "meshcat", {"-o", "c", o.args[0], o.args[1]});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, harness::banner("meshcat") + o.out);
+    EXPECT_EQ(run.err, error_block(cr_inside, 1));
+    EXPECT_EQ(dir.read("c.zmf"), o.joined);
+  }
 }
 
 }  // namespace
