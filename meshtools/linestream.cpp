@@ -54,8 +54,7 @@ void LineStream::text(const char* from, std::size_t size) {
   bool lone = last_ == '\r' && !line_end(from[0]);
   for (const char* cr = from; !lone && (cr = static_cast<const char*>(std::memchr(cr, '\r', end - cr))); ++cr)
     lone = cr + 1 < end && !line_end(cr[1]);
-  if (lone)
-    toolkit::errmsg("Carriage return inside a line (line ends must be LF or CR LF)", static_cast<int>(lines_));
+  if (lone) toolkit::errmsg("Carriage return inside a line (line ends must be LF or CR LF)", static_cast<int>(lines_));
   last_ = end[-1];
 }
 

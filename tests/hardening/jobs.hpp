@@ -70,8 +70,6 @@ inline Job meshcat_job() {
           {{"c.zmf", "First\nD1\n0 0 0\nD2\n0 0 0\n"}}};
 }
 
-inline Job wordlist_job() { return {"wordlist", {}, {}, "alpha beta # gamma\n", "alpha\nbeta\n", {}}; }
-
 // rodmesh: one beam of length 2 along x as a prism brick, 1 wide and 0.5
 // high. Its section axes are y and z, so node i of the template lies at
 // (2 xi, eta, zeta).
@@ -113,10 +111,10 @@ inline Job rodmesh_job() {
 }
 
 // plotcad: the standard output up to the first question, for a curve data
-// file of one curve of the given points.
-inline std::string plotcad_head(const std::string& job, int points) {
-  char count[64];
-  std::snprintf(count, sizeof count, "%8d - number of points = %8d\n", 1, points);
+// file of one curve of the given points, counted or in the one-curve layout.
+inline std::string plotcad_head(const std::string& job, int points, bool counted = true) {
+  char count[64] = "";
+  if (counted) std::snprintf(count, sizeof count, "%8d - number of points = %8d\n", 1, points);
   char max[64];
   std::snprintf(max, sizeof max, "\nMaximum number of points per curve = %8d\n", points);
   return harness::banner("plotcad") + "\nJob name = " + job + "\n\nScanning file: " + job + ".kvd\n\n" + count +

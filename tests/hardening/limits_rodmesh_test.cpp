@@ -191,7 +191,8 @@ TEST(RodmeshLimits, ShortFilesNulBytesAndBytesAbove127) {
            {"nul_inside", "Be\0am\nB\n"s + records, answers, beam_dialogue() + read_mesh,
             error_block("elimnl: internal error 2 (LF expected)"), ""},
            {"bytes_above_127", "T\xe9te \xff\nD\xc3\xa9\n" + records, answers,
-            beam_dialogue() + read_beam("T\xe9te \xff", "D\xc3\xa9") + done, "", "T\xe9te \xff\nD\xc3\xa9\n" + solid_of},
+            beam_dialogue() + read_beam("T\xe9te \xff", "D\xc3\xa9") + done, "",
+            "T\xe9te \xff\nD\xc3\xa9\n" + solid_of},
        })
     expect_run(r);
 }

@@ -81,9 +81,7 @@ namespace {
 constexpr uid_t nobody = 65534;
 
 // In the child: gives up the superuser's rights for good, groups first.
-bool drop_privileges() {
-  return setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0;
-}
+bool drop_privileges() { return setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0; }
 
 }  // namespace
 
