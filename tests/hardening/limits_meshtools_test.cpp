@@ -168,6 +168,12 @@ TEST(MeshcatLimits, EmptyAndShortInputs) {
     expect_join(j);
 }
 
+TEST(MeshcatLimits, LinesOfAHundredThousandCharacters) {
+  const std::string huge(100000, 'x');
+  expect_join({"huge", {huge + "\nD\n1 0 0\n" + huge + "\n", huge + "y\nE\n0 0 0\n"},
+               huge + "\nD\n1 0 0\n" + huge + "\nE\n0 0 0\n"});
+}
+
 TEST(MeshcatLimits, JobNamesOf79And300Characters) {
   const auto dir = scratch("names");
   const std::string job79(79, 'j');

@@ -18,6 +18,9 @@ using hardening::beam_mesh;
 using hardening::beam_solid;
 using hardening::scratch;
 
+// The text of a beam_A.eva that exists and is empty.
+const std::string empty_file = "(empty)";
+
 // A run of the beam job with the mesh file and the answers given.
 struct Bars {
   const char* name;
@@ -26,14 +29,14 @@ struct Bars {
   std::string out;      // standard output after the banner
   std::string err;
   std::string solid;  // beam_th.zmf; empty when none is written
-  std::string values = "";  // beam_A.eva, when not empty
+  std::string values = "";  // beam_A.eva, when not empty; empty_file for an empty one
 };
 
 void expect_run(const Bars& r) {
   SCOPED_TRACE(r.name);
   const auto dir = scratch(r.name);
   dir.write("beam.zmf", r.mesh);
-  if (!r.values.empty()) dir.write("beam_A.eva", r.values);
+  if (!r.values.empty()) dir.write("beam_A.eva", r.values == empty_file ? "" : r.values);
   const auto run = harness::run(dir, "rodmesh", {"beam"}, r.answers);
   EXPECT_EQ(run.status, r.err.empty() ? 0 : 1);
   EXPECT_EQ(run.out, harness::banner("rodmesh") + r.out);
@@ -131,6 +134,7 @@ TEST(RodmeshLimits, ElementValuesAtTheLimits) {
             rt::job_line("beam") + rt::mesh_type("p") + rt::form("b") + rt::menu("1") + rt::extension("A") +
                 rt::factor("10") + read_values,
             "\nBuilding bar n.        1\n" + error_block("Coordinates of the solid out of range"), "", "1 1e308\n"},
+           {"empty", beam_mesh, areas, head + read_values, error_block("Unexpected end of file", 1), "", empty_file},
            {"line_feed_only", beam_mesh, areas, head + read_values, error_block("Unexpected end of file", 1), "",
             "\n"},
            {"no_line_end", beam_mesh, areas, head + read_values + done, "", square, "1 4"},
