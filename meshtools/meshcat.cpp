@@ -28,8 +28,9 @@ bool same_file(const std::string& a, const std::string& b) {
 
 // A standard stream that the caller closed would hand its descriptor to the
 // next file opened, and the console text written later would land in that
-// file: the joined file, while the inputs are read. /dev/null holds such a descriptor, opened the other way round, so
-// that every read or write on it still fails as on a closed one.
+// file: the joined file, while the inputs are read. /dev/null holds such a
+// descriptor, opened the other way round, so that every read or write on it
+// still fails as on a closed one.
 void hold_standard_streams() {
   for (int fd = 0; fd <= 2; ++fd)
     if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
