@@ -38,6 +38,7 @@ bool LineStream::getline(std::string& line, std::size_t limit) {
     const char* start = buffer_.get() + pos_;
     const char* lf = static_cast<const char*>(std::memchr(start, '\n', end_ - pos_));
     const std::size_t take = lf ? static_cast<std::size_t>(lf - start) + 1 : end_ - pos_;
+    text(start, take);
     if (line.size() + take > limit) toolkit::errmsg("Line too long", static_cast<int>(lines_));
     line.append(start, take);
     pos_ += take;
@@ -46,7 +47,24 @@ bool LineStream::getline(std::string& line, std::size_t limit) {
   return true;
 }
 
+void LineStream::text(const char* from, std::size_t size) {
+  if (size == 0) return;
+  const char* end = from + size;
+  auto line_end = [](char c) { return c == '\r' || c == '\n'; };
+  bool lone = last_ == '\r' && !line_end(from[0]);
+  for (const char* cr = from; !lone && (cr = static_cast<const char*>(std::memchr(cr, '\r', end - cr))); ++cr)
+    lone = cr + 1 < end && !line_end(cr[1]);
+  if (lone) toolkit::errmsg("Carriage return inside a line (line ends must be LF or CR LF)", static_cast<int>(lines_));
+  last_ = end[-1];
+}
+
 std::int64_t LineStream::copy_lines(std::int64_t n, std::FILE* out, std::string_view out_name) {
+  return copy(n, out, out_name, false);
+}
+
+std::int64_t LineStream::copy_title(std::FILE* out, std::string_view out_name) { return copy(1, out, out_name, true); }
+
+std::int64_t LineStream::copy(std::int64_t n, std::FILE* out, std::string_view out_name, bool text_line) {
   std::int64_t copied = 0;
   bool open_line = false;  // inside a line whose end is not yet read
   while (copied < n && fill()) {
@@ -65,8 +83,10 @@ std::int64_t LineStream::copy_lines(std::int64_t n, std::FILE* out, std::string_
       p = lf + 1;
       ++copied;
     }
+    if (text_line) text(start, static_cast<std::size_t>(p - start));
     put(out, start, static_cast<std::size_t>(p - start), out_name);
     pos_ += static_cast<std::size_t>(p - start);
+    if (p > start) last_ = p[-1];
   }
   // A last line without line end.
   if (open_line) ++copied;
@@ -77,6 +97,7 @@ void LineStream::copy_rest(std::FILE* out, std::string_view out_name) {
   while (fill()) {
     put(out, buffer_.get() + pos_, end_ - pos_, out_name);
     pos_ = end_;
+    last_ = buffer_[end_ - 1];
   }
 }
 

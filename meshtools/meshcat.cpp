@@ -1,8 +1,10 @@
 // meshcat -o new old1 old2 ...: joins mesh files into new.zmf, the header
 // line of the first input followed by the drawings of all inputs in order.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -24,9 +26,20 @@ bool same_file(const std::string& a, const std::string& b) {
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+// A standard stream that the caller closed would hand its descriptor to the
+// next file opened, and the console text written later would land in that
+// file: the joined file, while the inputs are read. /dev/null holds such a
+// descriptor, opened the other way round, so that every read or write on it
+// still fails as on a closed one.
+void hold_standard_streams() {
+  for (int fd = 0; fd <= 2; ++fd)
+    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  hold_standard_streams();
   toolkit::prtban();
   if (argc < 5 || std::string(argv[1]) != "-o")
     errmsg("Usage: meshcat -o new_jobname  old_jobname1 old_jobname2 old_jobname3 ...");
@@ -53,6 +66,9 @@ int main(int argc, char** argv) {
   std::FILE* out = std::fopen(output_name.c_str(), "w");
   if (out == nullptr) errmsg("Unable to open output file - jobname.zmf");
 
+  // The joined file so far ends inside a line: an input's last line had no
+  // line end.
+  bool open_line = false;
   for (std::size_t k = 0; k < inputs.size(); ++k) {
     std::printf("\nReading file: %s\n", inputs[k].c_str());
     std::FILE* in = toolkit::openin(inputs[k]);
@@ -60,9 +76,16 @@ int main(int argc, char** argv) {
     meshtools::LineStream lines(in, "jobname.zmf");
     // The header line of the first input leads the output; the others are
     // dropped, whole whatever their length.
-    if (lines.copy_lines(1, k == 0 ? out : nullptr, "jobname.zmf") == 0 && k == 0)
+    if (lines.copy_title(k == 0 ? out : nullptr, "jobname.zmf") == 0 && k == 0)
       errmsg("Unexpected end of file");
-    lines.copy_rest(out, "jobname.zmf");
+    if (k == 0) open_line = !lines.at_line_end();
+    if (lines.more()) {
+      // That last line is a line all the same: the next one must not be
+      // glued onto it.
+      if (open_line) meshtools::put(out, "\n", 1, "jobname.zmf");
+      lines.copy_rest(out, "jobname.zmf");
+      open_line = !lines.at_line_end();
+    }
     std::fclose(in);
   }
 

@@ -77,7 +77,12 @@ void rdhead(std::FILE* file, NumReader& reader, Titles& titles, Mesh& mesh) {
   std::printf("\n%s\n%s\n", titles.header.c_str(), titles.drawing.c_str());
 }
 
-void rdrecs(NumReader& reader, Mesh& mesh) {
+namespace {
+
+// The records with all their checks. Store puts them into the mesh's
+// arrays; without it they are read and checked only.
+template <bool Store>
+void records(NumReader& reader, Mesh& mesh) {
   std::printf("\nNumber of      elements = %8d\n", mesh.ne);
   std::printf("Number of         nodes = %8d\n", mesh.nn);
   std::printf("Number of special nodes = %8d\n", mesh.ns);
@@ -91,27 +96,40 @@ void rdrecs(NumReader& reader, Mesh& mesh) {
       std::fprintf(stderr, "Maximum n. of nodes per element = %8d\n", mesh.width);
       errmsg("Too many nodes in the element");
     }
-    mesh.nnode[i] = static_cast<std::int32_t>(count);
-    const toolkit::Vec1<std::int32_t> row = mesh.lnods[i];
+    [[maybe_unused]] toolkit::Vec1<std::int32_t> row;
+    if constexpr (Store) {
+      mesh.nnode[i] = static_cast<std::int32_t>(count);
+      row = mesh.lnods[i];
+    }
     for (int k = 1; k <= count; ++k) {
       const std::int64_t node = next_int(reader, Section::element, i);
       if (node < 1 || node > mesh.nn) stop_at(Section::element, i, "Element node out of range");
-      row[k] = static_cast<std::int32_t>(node);
+      if constexpr (Store) row[k] = static_cast<std::int32_t>(node);
     }
   }
 
   for (int i = 1; i <= mesh.nn; ++i) {
     if (next_int(reader, Section::node, i) != i) stop_at(Section::node, i, "Wrong node number");
-    const toolkit::Vec1<double> row = mesh.coord[i];
-    for (int j = 1; j <= ncoor; ++j) row[j] = next_real(reader, Section::node, i);
+    [[maybe_unused]] toolkit::Vec1<double> row;
+    if constexpr (Store) row = mesh.coord[i];
+    for (int j = 1; j <= ncoor; ++j) {
+      const double value = next_real(reader, Section::node, i);
+      if constexpr (Store) row[j] = value;
+    }
   }
 
   for (int i = 1; i <= mesh.ns; ++i) {
     if (next_int(reader, Section::special, i) != i) stop_at(Section::special, i, "Wrong special node number");
     const std::int64_t node = next_int(reader, Section::special, i);
     if (node < 1 || node > mesh.nn) stop_at(Section::special, i, "Special node number out of range");
-    mesh.spnod[i] = static_cast<std::int32_t>(node);
+    if constexpr (Store) mesh.spnod[i] = static_cast<std::int32_t>(node);
   }
 }
+
+}  // namespace
+
+void rdrecs(NumReader& reader, Mesh& mesh) { records<true>(reader, mesh); }
+
+void ckrecs(NumReader& reader, Mesh& mesh) { records<false>(reader, mesh); }
 
 }  // namespace rodmesh

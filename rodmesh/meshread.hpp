@@ -17,4 +17,8 @@ void rdhead(std::FILE* file, NumReader& reader, Titles& titles, Mesh& mesh);
 // arrays are allocated for its counts; prints the counts first.
 void rdrecs(NumReader& reader, Mesh& mesh);
 
+// Reads and checks the records as rdrecs does, for the counts of a mesh
+// whose arrays are not allocated, and stores nothing.
+void ckrecs(NumReader& reader, Mesh& mesh);
+
 }  // namespace rodmesh

@@ -1,5 +1,7 @@
 #include "rodmesh/numreader.hpp"
 
+#include <sys/stat.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -138,6 +140,16 @@ Got NumReader::real(double& value) {
   std::string_view word;
   if (!token(word)) return Got::end;
   return parse_real(word, value);
+}
+
+bool NumReader::room(std::int64_t tokens) const {
+  if (tokens < 1) return true;
+  struct stat info;
+  if (fstat(fileno(file_), &info) != 0 || !S_ISREG(info.st_mode)) return true;
+  const long at = std::ftell(file_);
+  if (at < 0) return true;
+  const std::int64_t unread = static_cast<std::int64_t>(info.st_size) - at + static_cast<std::int64_t>(end_ - pos_);
+  return unread >= 2 * tokens - 1;
 }
 
 void NumReader::skipln() {

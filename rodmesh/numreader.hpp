@@ -39,6 +39,11 @@ class NumReader {
   // of the file also ends it.
   void skipln();
 
+  // False when the file is a regular file whose unread rest is too short
+  // for the given number of tokens: a byte each and a blank between them.
+  // A stream of unknown length may hold any number.
+  bool room(std::int64_t tokens) const;
+
  private:
   bool token(std::string_view& word);
   bool refill();

@@ -65,6 +65,14 @@ int main(int argc, char** argv) {
     NumReader reader(file, "jobname.zmf");
     rdhead(file, reader, titles, mesh);
     if (mesh.ne > max_bars) errmsg("Too many elements for the numbering of the solid mesh");
+    // Counts that the file cannot hold would reserve up to tens of gigabytes
+    // before the reading finds the end of the file. Such a file is read
+    // through without storing: it stops where its records run out, with the
+    // same messages.
+    if (!reader.room(3LL * mesh.ne + 4LL * mesh.nn + 2LL * mesh.ns)) {
+      ckrecs(reader, mesh);
+      errmsg("rodmesh: internal error 5 (records beyond the end of the file)");
+    }
     allmsh(mesh);
     rdrecs(reader, mesh);
   }

@@ -113,7 +113,8 @@ TEST(Meshcat, LinesOfAnyLengthAndAnyBytesPassWhole) {
   s.write("b.zmf", long_header + "E\n0 0 0\n");
   auto r = run(s, "meshcat", {"-o", "c", "a", "b"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(s.read("c.zmf"), long_header + body + "E\n0 0 0\n");
+  // The last line of a.zmf gets its line end: b's first line stays a line.
+  EXPECT_EQ(s.read("c.zmf"), long_header + body + "\nE\n0 0 0\n");
 }
 
 TEST(Meshcat, OutputThatCannotBeCreatedOrWritten) {

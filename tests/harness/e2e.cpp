@@ -1,6 +1,8 @@
 #include "tests/harness/e2e.hpp"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,13 +76,40 @@ void Scratch::symlink(std::string_view name, std::string_view target) const {
   fs::create_symlink(std::string(target), path(name));
 }
 
+namespace {
+
+constexpr uid_t nobody = 65534;
+
+// In the child: gives up the superuser's rights for good, groups first.
+bool drop_privileges() { return setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0; }
+
+}  // namespace
+
+bool permissions_apply() {
+  if (geteuid() != 0) return true;
+  fs::create_directories(PPT_SCRATCH_DIR);
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    const bool reach = drop_privileges() && geteuid() == nobody && access(PPT_SCRATCH_DIR, X_OK) == 0 &&
+                       access(PPT_BIN_DIR, X_OK) == 0;
+    _exit(reach ? 0 : 1);
+  }
+  int raw = 0;
+  waitpid(child, &raw, 0);
+  return WIFEXITED(raw) && WEXITSTATUS(raw) == 0;
+}
+
 Outcome run(const Scratch& scratch, std::string_view program, const std::vector<std::string>& args,
             std::string_view input, const RunOptions& options) {
   const std::string exe = std::string(PPT_BIN_DIR) + "/" + std::string(program);
-  const std::string in_path = scratch.path(".run_stdin");
+  const std::string in_path = options.stdin_path.empty() ? scratch.path(".run_stdin") : options.stdin_path;
   const std::string out_path = options.stdout_path.empty() ? scratch.path(".run_stdout") : options.stdout_path;
   const std::string err_path = scratch.path(".run_stderr");
   scratch.write(".run_stdin", input);
+  scratch.write(".run_stdout", "");
+  const bool drop = options.unprivileged && geteuid() == 0;
+  if (drop) fs::permissions(scratch.dir(), fs::perms::all);
 
   std::vector<std::string> argv_text{exe};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
@@ -93,17 +122,27 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
   if (child == 0) {
     if (chdir(scratch.dir().c_str()) != 0) _exit(125);
     const int in = open(in_path.c_str(), O_RDONLY);
-    const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int out = options.broken_pipe ? -1 : open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || err < 0) _exit(125);
+    if (in < 0 || (out < 0 && !options.broken_pipe) || err < 0) _exit(125);
     dup2(in, 0);
-    dup2(out, 1);
     dup2(err, 2);
     close(in);
-    close(out);
     close(err);
+    if (options.broken_pipe) {
+      int ends[2];
+      if (pipe(ends) != 0) _exit(125);
+      close(ends[0]);
+      dup2(ends[1], 1);
+      close(ends[1]);
+    } else {
+      dup2(out, 1);
+      close(out);
+    }
     if (options.close_stdin) close(0);
     if (options.close_stdout) close(1);
+    signal(SIGPIPE, options.ignore_sigpipe ? SIG_IGN : SIG_DFL);
+    if (drop && !drop_privileges()) _exit(126);
     // Sanitizer findings must not pass for the programs' own status 1.
     setenv("ASAN_OPTIONS", "allocator_may_return_null=1:exitcode=86", 1);
     setenv("UBSAN_OPTIONS", "halt_on_error=1:exitcode=87:print_stacktrace=1", 1);

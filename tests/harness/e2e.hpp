@@ -32,12 +32,27 @@ struct RunOptions {
   bool close_stdin = false;   // start with standard input closed
   bool close_stdout = false;  // start with standard output closed
   std::string stdout_path;    // send standard output to this file instead
+  std::string stdin_path;     // read standard input from this path instead
+  // Standard output is a pipe whose reading end is already closed; the
+  // program may be left to die of SIGPIPE or start with it ignored.
+  bool broken_pipe = false;
+  bool ignore_sigpipe = false;
+  // Run as the unprivileged user and group 65534 when the tests run as the
+  // superuser, for whom file permissions do not apply; the scratch
+  // directory is opened to that user.
+  bool unprivileged = false;
 };
 
 // Runs bin/<program> with the arguments, in the scratch directory, with
 // standard input reading input; captures standard output and error.
 Outcome run(const Scratch& scratch, std::string_view program, const std::vector<std::string>& args,
             std::string_view input = {}, const RunOptions& options = {});
+
+// Whether a run with RunOptions::unprivileged is subject to file
+// permissions: true when the tests run as an ordinary user, or as the
+// superuser able to drop to user 65534 and still reach the scratch
+// directories and the programs.
+bool permissions_apply();
 
 // The banner as the program prints it: an empty line and the 15 lines.
 std::string banner(std::string_view program);
