@@ -1,10 +1,8 @@
 // meshcat -o new old1 old2 ...: joins mesh files into new.zmf, the header
 // line of the first input followed by the drawings of all inputs in order.
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -26,20 +24,11 @@ bool same_file(const std::string& a, const std::string& b) {
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-// A standard stream that the caller closed would hand its descriptor to the
-// next file opened, and the console text written later would land in that
-// file: the joined file, while the inputs are read. /dev/null holds such a
-// descriptor, opened the other way round, so that every read or write on it
-// still fails as on a closed one.
-void hold_standard_streams() {
-  for (int fd = 0; fd <= 2; ++fd)
-    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  hold_standard_streams();
+  toolkit::holdstd();
   toolkit::prtban();
   if (argc < 5 || std::string(argv[1]) != "-o")
     errmsg("Usage: meshcat -o new_jobname  old_jobname1 old_jobname2 old_jobname3 ...");

@@ -42,6 +42,7 @@ std::int64_t body_lines(const std::string& count_line, int line_number) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  toolkit::holdstd();
   toolkit::prtban();
   if (argc != 2) errmsg("Usage: meshcut jobname");
   const std::string job = argv[1];

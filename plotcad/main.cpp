@@ -2,9 +2,6 @@
 // jobname.def (written with defaults on the first run), as the DXF drawing
 // jobname.dxf.
 
-#include <fcntl.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -20,25 +17,11 @@
 #include "toolkit/dialogue.hpp"
 #include "toolkit/output.hpp"
 
-namespace {
-
-// A standard stream that the caller closed would hand its descriptor to the
-// next file opened, and the console text written later would land in that
-// file: the drawing, which is open while the questions are asked. /dev/null
-// holds such a descriptor, opened the other way round, so that every read or
-// write on it still fails as on a closed one.
-void hold_standard_streams() {
-  for (int fd = 0; fd <= 2; ++fd)
-    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   using namespace plotcad;
   using toolkit::errmsg;
 
-  hold_standard_streams();
+  toolkit::holdstd();
   toolkit::prtban();
   if (argc > 2) errmsg("Usage: plotcad jobname");
   std::string job;

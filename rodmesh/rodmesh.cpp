@@ -35,6 +35,7 @@ constexpr int max_bars = INT_MAX / rodmesh::solid_nodes;
 
 int main(int argc, char** argv) {
   using namespace rodmesh;
+  toolkit::holdstd();
   toolkit::prtban();
 
   std::string job;

@@ -1,5 +1,7 @@
 #include "toolkit/output.hpp"
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -7,6 +9,11 @@
 #include "toolkit/diagnostics.hpp"
 
 namespace toolkit {
+
+void holdstd() {
+  for (int fd = 0; fd <= 2; ++fd)
+    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+}
 
 void closeout(std::FILE* file, std::string_view generic_name) {
   bool failed = std::fflush(file) != 0 || std::ferror(file) != 0;

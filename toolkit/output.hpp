@@ -6,6 +6,13 @@
 
 namespace toolkit {
 
+// Called first by every program. A standard stream that the caller closed
+// would hand its descriptor to the next file opened, and console text
+// written later would land in that file. /dev/null holds such a descriptor,
+// opened the other way round, so that every read or write on it still fails
+// as on a closed one.
+void holdstd();
+
 // Flushes and closes an output file; when any write to it failed, stops with
 // "Error writing file - " and the file's generic name (e.g. "jobname.zmf").
 void closeout(std::FILE* file, std::string_view generic_name);
