@@ -9,6 +9,7 @@
 #include "plotcad/mapping.hpp"
 #include "plotcad/numbers.hpp"
 #include "toolkit/diagnostics.hpp"
+#include "toolkit/fileowner.hpp"
 #include "toolkit/filename.hpp"
 #include "toolkit/linein.hpp"
 #include "toolkit/numcheck.hpp"
@@ -226,20 +227,18 @@ PlotOptions wrtdef(const std::string& path, std::string_view job, int ncurv, int
                    const CurveStyle& style) {
   PlotOptions o = defopt(job, ncurv, range, style);
   std::printf("\nWriting file: %s\n", path.c_str());
-  std::FILE* out = std::fopen(path.c_str(), "w");
-  if (out == nullptr) errmsg("Unable to open output file - jobname.def");
-  putdef(out, ncurv, mxpnt, range, o);
-  toolkit::closeout(out, "jobname.def");
+  toolkit::FileOwner out(std::fopen(path.c_str(), "w"));
+  if (!out) errmsg("Unable to open output file - jobname.def");
+  putdef(out.get(), ncurv, mxpnt, range, o);
+  toolkit::closeout(out.release(), "jobname.def");
   return o;
 }
 
 PlotOptions getdef(std::string_view job, int ncurv, int mxpnt, const DataRange& range, const CurveStyle& style) {
   const std::string path = toolkit::mkname(job, ".def");
-  if (std::FILE* in = toolkit::openin(path)) {
+  if (const toolkit::FileOwner in{toolkit::openin(path)}) {
     std::printf("\nReading file: %s\n", path.c_str());
-    PlotOptions o = rddef(in, ncurv, style);
-    std::fclose(in);
-    return o;
+    return rddef(in.get(), ncurv, style);
   }
   // The program never changes an existing options file: one that exists but
   // cannot be read (no permission) must not be replaced by defaults.
