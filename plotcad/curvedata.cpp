@@ -8,6 +8,7 @@
 #include "plotcad/linereader.hpp"
 #include "plotcad/numbers.hpp"
 #include "toolkit/diagnostics.hpp"
+#include "toolkit/fileowner.hpp"
 #include "toolkit/filename.hpp"
 #include "toolkit/linein.hpp"
 #include "toolkit/numcheck.hpp"
@@ -20,9 +21,9 @@ namespace {
 using toolkit::chkint;
 using toolkit::errmsg;
 
-std::FILE* open_data(const std::string& path) {
-  std::FILE* file = toolkit::openin(path);
-  if (file == nullptr) errmsg("File not found - jobname.kvd");
+toolkit::FileOwner open_data(const std::string& path) {
+  toolkit::FileOwner file(toolkit::openin(path));
+  if (!file) errmsg("File not found - jobname.kvd");
   return file;
 }
 
@@ -71,8 +72,8 @@ void check_point(toolkit::Words& words, long long point) {
 // The one-curve layout, read again from the start: every line with words is
 // a point.
 int scan_one_curve(const std::string& path) {
-  std::FILE* file = open_data(path);
-  LineReader reader(file, "jobname.kvd");
+  const toolkit::FileOwner file = open_data(path);
+  LineReader reader(file.get(), "jobname.kvd");
   toolkit::Words words;
   int points = 0;
   while (reader.next()) {
@@ -84,7 +85,6 @@ int scan_one_curve(const std::string& path) {
     if (points == INT_MAX) errmsg("Too many points in the curve");
     ++points;
   }
-  std::fclose(file);
   if (points == 0) errmsg("N. of points must be greater than 0");
   return points;
 }
@@ -94,11 +94,11 @@ int scan_one_curve(const std::string& path) {
 CurveScan sckurv(std::string_view job) {
   const std::string path = toolkit::mkname(job, ".kvd");
   std::printf("\nScanning file: %s\n", path.c_str());
-  std::FILE* file = open_data(path);
+  toolkit::FileOwner file = open_data(path);
   CurveScan scan;
   std::printf("\n");
 
-  LineReader reader(file, "jobname.kvd");
+  LineReader reader(file.get(), "jobname.kvd");
   toolkit::Words words;
   for (int k = 1;; ++k) {
     const int count = next_words(reader, words);
@@ -107,7 +107,7 @@ CurveScan sckurv(std::string_view job) {
       break;
     }
     if (k == 1 && count == 2) {
-      std::fclose(file);
+      file.reset();
       scan.ionecv = true;
       scan.mxpnt = scan_one_curve(path);
       scan.ncurv = 1;
@@ -128,7 +128,6 @@ CurveScan sckurv(std::string_view job) {
     }
     if (k == INT_MAX) errmsg("Too many curves in the file");
   }
-  std::fclose(file);
   return scan;
 }
 
@@ -136,8 +135,8 @@ void rdkurv(int mxpnt, int ncurv, bool ionecv, std::string_view job, toolkit::Ve
             toolkit::Mat1<double> rxdat, toolkit::Mat1<double> rydat) {
   const std::string path = toolkit::mkname(job, ".kvd");
   std::printf("\nReading file: %s\n", path.c_str());
-  std::FILE* file = open_data(path);
-  LineReader reader(file, "jobname.kvd");
+  const toolkit::FileOwner file = open_data(path);
+  LineReader reader(file.get(), "jobname.kvd");
   toolkit::Words words;
 
   for (int i = 1; i <= ncurv; ++i) {
@@ -166,7 +165,6 @@ void rdkurv(int mxpnt, int ncurv, bool ionecv, std::string_view job, toolkit::Ve
       if (!fastreal(words[1], ys[j])) ys[j] = slowreal(words[1]);
     }
   }
-  std::fclose(file);
 }
 
 DataRange mmkurv(int ncurv, toolkit::Vec1<std::int32_t> npnt, toolkit::Mat1<double> rxdat,

@@ -29,6 +29,10 @@ inline constexpr std::int64_t max_axes = 100000;
 // 2^20 in magnitude, 1e-10 of the value on each side.
 void widen(double& lo, double& hi);
 
+// Whether one axis of a window (already widened) snaps to a grid that plmap
+// takes: a positive interval, more than one axis, at most max_axes of them.
+bool grid_fits(double wmi, double wma, double del);
+
 // Checks that the options can be mapped (finite values, positive intervals,
 // a window that spans more than one grid line, a bounded grid), stopping
 // with a message that names the value to edit, and computes the mapping. A

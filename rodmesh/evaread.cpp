@@ -6,6 +6,7 @@
 
 #include "rodmesh/numreader.hpp"
 #include "toolkit/diagnostics.hpp"
+#include "toolkit/fileowner.hpp"
 #include "toolkit/filename.hpp"
 #include "toolkit/linein.hpp"
 
@@ -22,12 +23,12 @@ void rdeval(int ne, std::string_view job, std::string_view extension, toolkit::V
   using toolkit::errmsg;
   const std::string name = toolkit::mkname(job, evaend(extension));
   std::printf("\nReading file: %s\n", name.c_str());
-  std::FILE* file = toolkit::openin(name);
-  if (file == nullptr) errmsg("File not found - jobname_ext.eva");
+  const toolkit::FileOwner file(toolkit::openin(name));
+  if (!file) errmsg("File not found - jobname_ext.eva");
 
   // Whatever cannot be read as the number due, the end of the file or a
   // word, is reported alike: the value is missing at that element.
-  NumReader reader(file, "jobname_ext.eva");
+  NumReader reader(file.get(), "jobname_ext.eva");
   for (int i = 1; i <= ne; ++i) {
     std::int64_t number = 0;
     if (reader.integer(number) != Got::number) errmsg("Unexpected end of file", i);
@@ -41,7 +42,6 @@ void rdeval(int ne, std::string_view job, std::string_view extension, toolkit::V
     reader.skipln();
     values[i] = value;
   }
-  std::fclose(file);
 }
 
 }  // namespace rodmesh

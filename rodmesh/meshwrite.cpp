@@ -6,6 +6,7 @@
 #include <string>
 
 #include "toolkit/diagnostics.hpp"
+#include "toolkit/fileowner.hpp"
 #include "toolkit/filename.hpp"
 #include "toolkit/numfmt.hpp"
 #include "toolkit/output.hpp"
@@ -57,8 +58,9 @@ void wrmesh(std::string_view job, const Titles& titles, const Mesh& mesh) {
   using toolkit::putint;
   const std::string name = toolkit::mkname(job, "_th.zmf");
   std::printf("\nWriting file: %s\n", name.c_str());
-  std::FILE* file = std::fopen(name.c_str(), "w");
-  if (file == nullptr) toolkit::errmsg(std::string("Unable to open output file - ") + generic_name);
+  toolkit::FileOwner owner(std::fopen(name.c_str(), "w"));
+  if (!owner) toolkit::errmsg(std::string("Unable to open output file - ") + generic_name);
+  std::FILE* file = owner.get();
 
   std::fprintf(file, "%s\n%s\n", titles.header.c_str(), titles.drawing.c_str());
   std::fprintf(file, "%5d   %5d   %5d\n", mesh.ne, mesh.nn, mesh.ns);
@@ -99,7 +101,7 @@ void wrmesh(std::string_view job, const Titles& titles, const Mesh& mesh) {
     block.advance(p);
   }
   block.flush();
-  toolkit::closeout(file, generic_name);
+  toolkit::closeout(owner.release(), generic_name);
 }
 
 }  // namespace rodmesh

@@ -14,7 +14,11 @@ void wrnmsg(std::string_view message, int line = 0);
 
 // Ends the process after an ERROR block. The normal build exits with status 1
 // through the runtime's exit path (open C streams are flushed and closed);
-// fuzzing builds link a variant that hands control back to the fuzz target.
+// the fuzzing build links a variant that throws toolkit::Stopped
+// (stop_fuzz.hpp) back to the fuzz target. Whatever a routine must release
+// when it is stopped there (an open file, a buffer) is therefore held by an
+// owner that unwinding releases (fileowner.hpp), never freed by hand after
+// a call that may stop.
 [[noreturn]] void stop();
 
 }  // namespace toolkit

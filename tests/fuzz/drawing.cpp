@@ -1,0 +1,155 @@
+// Fuzz target: a whole plotcad run, as the program's main makes it. The
+// input is jobname.kvd and, after a line "@@def@@", jobname.def; without
+// that line the run writes the options file with defaults, and the next
+// run must then read that file and draw as well. Every drawing must hold
+// finite numbers only.
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "plotcad/curvedata.hpp"
+#include "plotcad/curves.hpp"
+#include "plotcad/dxf.hpp"
+#include "plotcad/frame.hpp"
+#include "plotcad/mapping.hpp"
+#include "plotcad/options.hpp"
+#include "tests/fuzz/support.hpp"
+#include "toolkit/arrays.hpp"
+#include "toolkit/dialogue.hpp"
+#include "toolkit/fileowner.hpp"
+#include "toolkit/stop_fuzz.hpp"
+
+namespace {
+
+using fuzz::check;
+
+constexpr std::string_view separator = "@@def@@\n";
+
+// Grids beyond this many axes are mapped and checked but not drawn: a
+// drawing of 2 x 100000 axes is sound but takes long to write.
+constexpr std::int64_t max_drawn_axes = 2000;
+
+struct Arrays {
+  plotcad::CurveStyle style;
+  toolkit::Vec1<std::int32_t> npnt;
+  toolkit::Mat1<double> rxdat, rydat;
+};
+
+bool maps(const plotcad::PlotOptions& o) {
+  try {
+    (void)plotcad::plmap(o);
+    return true;
+  } catch (const toolkit::Stopped&) {
+    return false;
+  }
+}
+
+// Group codes and values in pairs; every coordinate and height a finite
+// number written whole.
+void check_dxf(const std::string& dxf) {
+  check(dxf.size() >= 15 && dxf.compare(dxf.size() - 15, 15, "ENDSEC\n  0\nEOF\n") == 0, "the drawing is closed");
+  std::size_t p = 0;
+  while (p < dxf.size()) {
+    const std::size_t code_end = dxf.find('\n', p);
+    check(code_end != std::string::npos, "a group code line");
+    const std::size_t value_end = dxf.find('\n', code_end + 1);
+    if (value_end == std::string::npos) break;
+    const int code = std::atoi(dxf.c_str() + p);
+    if (code >= 10 && code <= 40) {
+      const std::string value = dxf.substr(code_end + 1, value_end - code_end - 1);
+      char* end = nullptr;
+      const double v = std::strtod(value.c_str(), &end);
+      check(end == value.c_str() + value.size() && std::isfinite(v), "a finite number in the drawing");
+    }
+    p = value_end + 1;
+  }
+}
+
+void draw(const plotcad::CurveScan& scan, Arrays& a) {
+  plotcad::rdkurv(scan.mxpnt, scan.ncurv, scan.ionecv, "job", a.npnt, a.rxdat, a.rydat);
+  const plotcad::DataRange range = plotcad::mmkurv(scan.ncurv, a.npnt, a.rxdat, a.rydat);
+  const bool first_run = !fuzz::exists("job.def");
+  const plotcad::PlotOptions options = plotcad::getdef("job", scan.ncurv, scan.mxpnt, range, a.style);
+  if (first_run && maps(options)) {
+    // The next run reads what this one wrote (its numbers rounded to five
+    // digits) and draws when this one does. (A first run that stops names
+    // the value to edit in the file it wrote.)
+    plotcad::PlotOptions again;
+    try {
+      again = plotcad::getdef("job", scan.ncurv, scan.mxpnt, range, a.style);
+    } catch (const toolkit::Stopped&) {
+      check(false, "the options file written by a run that draws is read by the next");
+    }
+    check(maps(again), "the next run maps the options file written by a first run that draws");
+  }
+  const plotcad::PlotMapping map = plotcad::plmap(options);
+  plotcad::chkpts(scan.ncurv, map, a.style.licol, a.style.marco, a.npnt, a.rxdat, a.rydat);
+  if (map.ixgma - map.ixgmi > max_drawn_axes || map.iygma - map.iygmi > max_drawn_axes) return;
+
+  plotcad::Layer layer{};
+  toolkit::FileOwner file(plotcad::dxopen("job", layer));
+  check(file != nullptr, "the drawing file opens");
+  plotcad::plfram(map, options.ixwma, options.iywma, options.rxdel, options.rydel, layer, file.get());
+  plotcad::plcurv(scan.ncurv, map, a.style.licol, a.npnt, a.rxdat, a.rydat, layer, file.get());
+  plotcad::plmark(scan.ncurv, map, a.style.marco, a.style.marty, a.npnt, a.rxdat, a.rydat, layer, file.get());
+  const double height = toolkit::askrea("Text height of the title", 0.02 * options.iywma);
+  plotcad::dxlayr(layer, "TITLE");
+  plotcad::dxtext(0.1 * options.ixwma, 0.97 * options.iywma, 0, height, options.title, layer, file.get());
+  plotcad::dxclos(file.release());
+  check_dxf(fuzz::read_file("job.dxf"));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzz::enter_workdir();
+  // Every question takes its default.
+  fuzz::write_file("answers", "\n\n\n\n");
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const fuzz::NoOpenFiles no_open_files;
+  const std::string_view input = fuzz::bytes(data, size);
+  const std::size_t at = input.find(separator);
+  fuzz::write_file("job.kvd", input.substr(0, at));
+  if (at == std::string_view::npos)
+    std::remove("job.def");
+  else
+    fuzz::write_file("job.def", input.substr(at + separator.size()));
+  check(std::freopen("answers", "r", stdin) != nullptr, "answers on standard input");
+
+  plotcad::CurveScan scan;
+  try {
+    scan = plotcad::sckurv("job");
+  } catch (const toolkit::Stopped&) {
+    return 0;
+  }
+  if (scan.ncurv == 0) return 0;
+
+  Arrays a;
+  const int n = scan.ncurv;
+  toolkit::alloi1(a.style.licol, n);
+  toolkit::alloi1(a.style.lstyl, n);
+  toolkit::alloi1(a.style.marco, n);
+  toolkit::alloi1(a.style.marty, n);
+  toolkit::alloi1(a.npnt, n);
+  toolkit::allod2(a.rxdat, n, scan.mxpnt);
+  toolkit::allod2(a.rydat, n, scan.mxpnt);
+  try {
+    draw(scan, a);
+  } catch (const toolkit::Stopped&) {
+  }
+  toolkit::freed2(a.rydat);
+  toolkit::freed2(a.rxdat);
+  toolkit::freei1(a.npnt);
+  toolkit::freei1(a.style.marty);
+  toolkit::freei1(a.style.marco);
+  toolkit::freei1(a.style.lstyl);
+  toolkit::freei1(a.style.licol);
+  return 0;
+}

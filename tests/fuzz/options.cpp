@@ -1,0 +1,58 @@
+// Fuzz target: the plot options reader of plotcad on an existing
+// jobname.def. The first byte of the input gives the number of curves, the
+// rest is the file; the data range is fixed.
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "plotcad/options.hpp"
+#include "tests/fuzz/support.hpp"
+#include "toolkit/arrays.hpp"
+#include "toolkit/stop_fuzz.hpp"
+
+namespace {
+
+using fuzz::check;
+
+bool one_line_text(const std::string& text) {
+  return !text.empty() && text.size() <= 80 && text.find_first_of(std::string("\n\r\0", 3)) == std::string::npos &&
+         text.front() != ' ' && text.back() != ' ' && text.front() != '#';
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzz::enter_workdir();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const fuzz::NoOpenFiles no_open_files;
+  if (size == 0) return 0;
+  const int ncurv = 1 + data[0] % 12;
+  fuzz::write_file("job.def", fuzz::bytes(data + 1, size - 1));
+
+  const plotcad::DataRange range{-1.5, 20.0, 0.0, 3.25};
+  plotcad::CurveStyle style;
+  toolkit::alloi1(style.licol, ncurv);
+  toolkit::alloi1(style.lstyl, ncurv);
+  toolkit::alloi1(style.marco, ncurv);
+  toolkit::alloi1(style.marty, ncurv);
+  try {
+    const plotcad::PlotOptions o = plotcad::getdef("job", ncurv, 10, range, style);
+    check(one_line_text(o.title), "title: one line of 1 to 80 characters, trimmed");
+    check(one_line_text(o.font), "font: one line of 1 to 80 characters, trimmed");
+    check(o.ixwma % 8 == 0 && o.iywma % 8 == 0, "window size in multiples of 8");
+    check(std::isfinite(o.rxwmi) && std::isfinite(o.rxwma) && std::isfinite(o.rywmi) && std::isfinite(o.rywma) &&
+              std::isfinite(o.rxdel) && std::isfinite(o.rydel),
+          "finite window and intervals");
+  } catch (const toolkit::Stopped&) {
+  }
+  toolkit::freei1(style.marty);
+  toolkit::freei1(style.marco);
+  toolkit::freei1(style.lstyl);
+  toolkit::freei1(style.licol);
+  return 0;
+}
