@@ -37,14 +37,6 @@ Axis snap(double wmi, double wma, double del, const char* del_name, const char* 
 
 }  // namespace
 
-bool grid_fits(double wmi, double wma, double del) {
-  if (!(del > 0 && std::isfinite(del))) return false;
-  const double first = std::floor(wmi / del);
-  const double last = std::ceil(wma / del);
-  return std::fabs(first) <= max_index && std::fabs(last) <= max_index && last - first + 1 <= max_axes &&
-         first != last;
-}
-
 void widen(double& lo, double& hi) {
   if (lo != hi) return;
   lo = lo - 1e-10;

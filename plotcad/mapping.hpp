@@ -29,16 +29,15 @@ inline constexpr std::int64_t max_axes = 100000;
 // 2^20 in magnitude, 1e-10 of the value on each side.
 void widen(double& lo, double& hi);
 
-// Whether one axis of a window (already widened) snaps to a grid that plmap
-// takes: a positive interval, more than one axis, at most max_axes of them.
-bool grid_fits(double wmi, double wma, double del);
-
 // Checks that the options can be mapped (finite values, positive intervals,
 // a window that spans more than one grid line, a bounded grid), stopping
 // with a message that names the value to edit, and computes the mapping. A
 // window whose minimum equals its maximum is widened first: an axis of one
-// value gets such a window in the options file (its widened ends print
-// alike), and the run after the first must draw what the first run drew.
+// value gets such a window in the options file (its widened ends mostly
+// print alike), and the run after the first must draw what the first run
+// drew. Where the five digits of the file round the ends apart, the window
+// read back is far wider than the data and the interval of the data range
+// may need more axes than max_axes: that run stops, naming the interval.
 PlotMapping plmap(const PlotOptions& options);
 
 // Stops the program when a point of a curve that is drawn would land

@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "plotcad/linereader.hpp"
@@ -134,34 +132,6 @@ PlotOptions defopt(std::string_view job, int ncurv, const DataRange& range, cons
   return o;
 }
 
-// A real as the next run reads it back from the options file.
-double as_written(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%12.5lg", value);
-  return std::strtod(text, nullptr);
-}
-
-// The interval written for one axis of the defaults. The file holds the
-// window to five digits: where the data vary less than that (one value at
-// which the fifth digit rounds apart, or a large value with data in its last
-// digits), the window read back is wider than the data by up to a unit of
-// the fifth digit, and the interval of the data range would cut it into
-// millions of axes, which the next run refuses. The file then gets the
-// interval of the window it holds, so that the next run, too, draws; every
-// other axis keeps the interval of its data range.
-double written_interval(double wmi, double wma, double del) {
-  if (!grid_fits(wmi, wma, del)) return del;
-  double lo = as_written(wmi);
-  double hi = as_written(wma);
-  if (!(std::isfinite(lo) && std::isfinite(hi) && lo <= hi)) return del;
-  widen(lo, hi);
-  if (grid_fits(lo, hi, as_written(del))) return del;
-  const double range = hi - lo;
-  if (!(range > 0 && std::isfinite(range))) return del;
-  const double fitting = defint(range);
-  return grid_fits(lo, hi, as_written(fitting)) ? fitting : del;
-}
-
 void putdef(std::FILE* f, int ncurv, int mxpnt, const DataRange& r, const PlotOptions& o) {
   std::fputs(
       "\n# KURVO OPTIONS\n\n# Colors\n\n"
@@ -201,8 +171,7 @@ void putdef(std::FILE* f, int ncurv, int mxpnt, const DataRange& r, const PlotOp
   std::fputs("#         rywmi             rywma\n", f);
   std::fprintf(f, "   %12.5lg      %12.5lg\n", o.rywmi, o.rywma);
   std::fputs("\n### Interval between axes\n#         rxdel             rydel\n", f);
-  std::fprintf(f, "   %12.5lg      %12.5lg\n", written_interval(o.rxwmi, o.rxwma, o.rxdel),
-               written_interval(o.rywmi, o.rywma, o.rydel));
+  std::fprintf(f, "   %12.5lg      %12.5lg\n", o.rxdel, o.rydel);
   std::fputs("\n### Line color\n# idraw   licol (0 => no lines)\n", f);
   for (int i = 1; i <= ncurv; ++i) std::fprintf(f, "%8d    1\n", i);
   std::fputs("\n### Line style\n# idraw   lstyl\n", f);
