@@ -34,6 +34,7 @@ bool LineReader::next() {
     if (lf) break;
   }
   line_[n] = '\0';
+  length_ = n;
   if (n == 0) return false;
   ++number_;
   // The ERROR block numbers lines in 32 bits; beyond, it names none.

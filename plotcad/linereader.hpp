@@ -27,6 +27,8 @@ class LineReader {
 
   toolkit::LineBuf& line() { return line_; }
   char* text() { return line_.data(); }
+  // Bytes of the current line, its line end included.
+  std::size_t length() const { return length_; }
 
   // Number of reads so far: the line number of the current line.
   long long number() const { return number_; }
@@ -41,6 +43,7 @@ class LineReader {
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   toolkit::LineBuf line_{};
+  std::size_t length_ = 0;
   long long number_ = 0;
 };
 
