@@ -42,12 +42,21 @@ constexpr int pair_read = -1;
 // gives its two values instead of its words (pair_read), which saves the
 // split and the separate conversions of the two passes over the data.
 int next_point(LineReader& reader, toolkit::Words& words, double& x, double& y) {
-  while (reader.next()) {
+  for (;;) {
+    // A line of nothing but the two numbers and blanks is taken where it
+    // lies: it can hold no NUL byte nor carriage return to report.
+    const char* text;
+    std::size_t length;
+    bool whole = false;
+    if (reader.peek(text, length) && fastpair(text, length, x, y, whole) && whole) {
+      reader.skip();
+      return pair_read;
+    }
+    if (!reader.next()) return 0;
     if (fastpair(reader.text(), reader.length(), x, y)) return pair_read;
     const int count = toolkit::splitw(reader.line(), words);
     if (count > 0) return count;
   }
-  return 0;
 }
 
 [[noreturn]] void stop_count(const char* message) {

@@ -1,6 +1,7 @@
 #include "plotcad/numbers.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -129,6 +130,67 @@ const char* scanreal(const char* p, double& value) {
   return p;
 }
 
+// Digit runs of up to seven characters, read eight characters at a time
+// (the caller guarantees that eight bytes past the end of the text can be
+// read; they are not used).
+struct Run {
+  std::uint64_t value;
+  int length;
+};
+
+// The leading digits of the eight characters at p (length 8 when all are
+// digits, and then no value).
+Run digit_run(const char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+  // Digits become 0 to 9; every other byte 10 or more, which the addition
+  // (that never carries out of a byte) or its own top bit marks.
+  const std::uint64_t x = word ^ 0x3030303030303030ULL;
+  const std::uint64_t other = (((x & 0x7F7F7F7F7F7F7F7FULL) + 0x7676767676767676ULL) | x) & 0x8080808080808080ULL;
+  if (other == 0) return {0, 8};
+  const int length = std::countr_zero(other) / 8;
+  if (length == 0) return {0, 0};
+  // The digits behind zeros in eight places, then pairs, fours and the
+  // eight combined by multiplications.
+  std::uint64_t v = x << (8 * (8 - length));
+  v = v * 10 + (v >> 8);
+  v = (((v & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+       (((v >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+      32;
+  return {v & 0xFFFFFFFFULL, length};
+}
+
+// scanreal for the usual words of a point line: at most seven digits before
+// and after the point, no exponent; any other word goes to scanreal. The
+// same mantissa and power of ten, so the same value.
+const char* scanreal_runs(const char* p, double& value) {
+  static constexpr double powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
+  static constexpr std::uint64_t scales[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+  if constexpr (std::endian::native != std::endian::little) return scanreal(p, value);
+  const char* const start = p;
+  const bool negative = *p == '-';
+  if (*p == '+' || *p == '-') ++p;
+  const Run whole = digit_run(p);
+  if (whole.length == 8) return scanreal(start, value);
+  p += whole.length;
+  std::uint64_t m = whole.value;
+  int decimals = 0;
+  if (*p == '.') {
+    ++p;
+    const Run fraction = digit_run(p);
+    if (fraction.length == 8) return scanreal(start, value);
+    p += fraction.length;
+    m = m * scales[fraction.length] + fraction.value;
+    decimals = fraction.length;
+  }
+  if (whole.length + decimals == 0) return nullptr;
+  if (*p == 'e' || *p == 'E') return scanreal(start, value);
+  double v = static_cast<double>(m);
+  v = decimals > 0 ? v / powers[decimals] : v * powers[0];
+  value = negative ? -v : v;
+  return p;
+}
+
 bool blank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
@@ -141,22 +203,28 @@ bool fastreal(const char* word, double& value) {
   return true;
 }
 
-bool fastpair(const char* line, std::size_t length, double& x, double& y) {
+bool fastpair(const char* line, std::size_t length, double& x, double& y, bool& whole) {
   if (length > short_line) return false;
   double first;
   double second;
   const char* p = line;
   while (blank(*p)) ++p;
-  p = scanreal(p, first);
+  p = scanreal_runs(p, first);
   if (p == nullptr || !blank(*p)) return false;
   while (blank(*p)) ++p;
-  p = scanreal(p, second);
+  p = scanreal_runs(p, second);
   if (p == nullptr) return false;
   while (blank(*p)) ++p;
   if (!(*p == '\0' || *p == '\n' || *p == '\r' || *p == '#')) return false;
+  whole = *p == '\n' && p == line + length - 1;
   x = first;
   y = second;
   return true;
+}
+
+bool fastpair(const char* line, std::size_t length, double& x, double& y) {
+  bool whole;
+  return fastpair(line, length, x, y, whole);
 }
 
 bool mayovf(const char* word) {

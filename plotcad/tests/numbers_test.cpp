@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -43,6 +44,13 @@ TEST(Numbers, TheFastConversionGivesTheStandardConversionToTheLastBit) {
 
 // What the general reading of a point line makes of it: the words of
 // splitw, both taken by fastreal.
+// fastpair on a copy of the text followed by the eight bytes it may read.
+bool whole_pair(const std::string& text, double& x, double& y) {
+  std::vector<char> line(text.begin(), text.end());
+  line.resize(text.size() + 9, '\0');
+  return fastpair(line.data(), text.size(), x, y);
+}
+
 bool split_pair(const std::string& text, double& x, double& y) {
   toolkit::LineBuf line{};
   std::memcpy(line.data(), text.c_str(), text.size() + 1);
@@ -56,7 +64,7 @@ TEST(Numbers, APointLineReadWholeGivesWhatItsSplitWordsGive) {
   for (const std::string& text : usual) {
     double x = 0;
     double y = 0;
-    ASSERT_TRUE(fastpair(text.c_str(), text.size(), x, y)) << text;
+    ASSERT_TRUE(whole_pair(text, x, y)) << text;
     double sx = 0;
     double sy = 0;
     ASSERT_TRUE(split_pair(text, sx, sy)) << text;
@@ -69,15 +77,15 @@ TEST(Numbers, APointLineReadWholeGivesWhatItsSplitWordsGive) {
                            "1e1000 2\n", "1 99999999999999999999\n", "1 2 \f\n", "1 1e23\n", "- 1\n"}) {
     double x = 0;
     double y = 0;
-    EXPECT_FALSE(fastpair(text, std::strlen(text), x, y)) << text;
+    EXPECT_FALSE(whole_pair(text, x, y)) << text;
   }
   // A line beyond the length splitw takes stops the program there.
   std::string padded = "1 2" + std::string(977, ' ');
   double x = 0;
   double y = 0;
-  EXPECT_TRUE(fastpair(padded.c_str(), padded.size(), x, y));
+  EXPECT_TRUE(whole_pair(padded, x, y));
   padded += ' ';
-  EXPECT_FALSE(fastpair(padded.c_str(), padded.size(), x, y));
+  EXPECT_FALSE(whole_pair(padded, x, y));
 
   // Random lines of numbers, blanks, tabs, signs, points, exponents and
   // comments: whenever the whole-line reading takes one, the split reading
@@ -95,7 +103,7 @@ TEST(Numbers, APointLineReadWholeGivesWhatItsSplitWordsGive) {
     if (random() % 2) text += '\n';
     double fx = 0;
     double fy = 0;
-    if (!fastpair(text.c_str(), text.size(), fx, fy)) continue;
+    if (!whole_pair(text, fx, fy)) continue;
     ++taken;
     double sx = 0;
     double sy = 0;
@@ -104,6 +112,35 @@ TEST(Numbers, APointLineReadWholeGivesWhatItsSplitWordsGive) {
     ASSERT_EQ(std::memcmp(&fy, &sy, sizeof fy), 0) << text;
   }
   EXPECT_GT(taken, 1000);
+
+  // Plain words of every length of digits before and after the point, the
+  // neighbours of digits ('/' and ':') after them: the two readings take the
+  // same lines and give the same values.
+  const char* ends[] = {"\n", " \n", "/\n", ":\n", "\t#\n", "e1\n", "E-2 \n", ""};
+  for (int k = 0; k < 100000; ++k) {
+    std::string text;
+    for (int w = 0; w < 2; ++w) {
+      if (w == 1) text += random() % 2 ? " " : "\t ";
+      const auto sign = random() % 3;
+      if (sign == 1) text += '-';
+      if (sign == 2) text += '+';
+      for (auto d = random() % 11; d > 0; --d) text += static_cast<char>('0' + random() % 10);
+      if (random() % 3) {
+        text += '.';
+        for (auto d = random() % 11; d > 0; --d) text += static_cast<char>('0' + random() % 10);
+      }
+    }
+    text += ends[random() % std::size(ends)];
+    double fx = 0;
+    double fy = 0;
+    double sx = 0;
+    double sy = 0;
+    const bool whole = whole_pair(text, fx, fy);
+    ASSERT_EQ(whole, split_pair(text, sx, sy)) << text;
+    if (!whole) continue;
+    ASSERT_EQ(std::memcmp(&fx, &sx, sizeof fx), 0) << text;
+    ASSERT_EQ(std::memcmp(&fy, &sy, sizeof fy), 0) << text;
+  }
 }
 
 TEST(Numbers, TheQuickRealCheckAgreesWithTheSyntaxCheck) {
