@@ -232,13 +232,15 @@ TEST(Putint, GivesTheDigitsOfPrintf) {
 
 TEST(Putint, CountsTheDigitsAtEveryPowerOfTen) {
   long long power = 1;
-  for (int k = 0; k <= 18; ++k, power *= 10)
+  for (int k = 0; k <= 18; ++k) {
+    if (k > 0) power *= 10;
     for (long long value : {power - 1, power, power + 1, -(power - 1), -power, -(power + 1)})
       for (int width : {0, 5, 20, -20}) {
         char expected[64];
         std::snprintf(expected, sizeof expected, "%*lld", width, value);
         ASSERT_EQ(integer(value, width), expected) << value << " width " << width;
       }
+  }
 }
 
 }  // namespace
