@@ -36,6 +36,30 @@ int next_words(LineReader& reader, toolkit::Words& words) {
   return 0;
 }
 
+// What next_point gives for a usual point line, read without splitting.
+constexpr int pair_read = -1;
+
+// Reads lines until one has words, as next_words does; the usual point line
+// gives its two values instead of its words (pair_read), which saves the
+// split and the separate conversions of the two passes over the data.
+int next_point(LineReader& reader, toolkit::Words& words, double& x, double& y) {
+  for (;;) {
+    // A line of nothing but the two numbers and blanks is taken where it
+    // lies: it can hold no NUL byte nor carriage return to report.
+    const char* text;
+    std::size_t length;
+    bool whole = false;
+    if (reader.peek(text, length) && fastpair(text, length, x, y, whole) && whole) {
+      reader.skip();
+      return pair_read;
+    }
+    if (!reader.next()) return 0;
+    if (fastpair(reader.text(), reader.length(), x, y)) return pair_read;
+    const int count = toolkit::splitw(reader.line(), words);
+    if (count > 0) return count;
+  }
+}
+
 [[noreturn]] void stop_count(const char* message) {
   std::fputs("\nReading number of points\n", stderr);
   errmsg(message);
@@ -76,12 +100,16 @@ int scan_one_curve(const std::string& path) {
   LineReader reader(file.get(), "jobname.kvd");
   toolkit::Words words;
   int points = 0;
-  while (reader.next()) {
-    const int count = toolkit::splitw(reader.line(), words);
-    if (count == 0) continue;
+  double x;
+  double y;
+  for (;;) {
+    const int count = next_point(reader, words, x, y);
+    if (count == 0) break;
     const long long point = static_cast<long long>(points) + 1;
-    if (count != 2) stop_point(point, "Invalid number of words in the line");
-    check_point(words, point);
+    if (count != pair_read) {
+      if (count != 2) stop_point(point, "Invalid number of words in the line");
+      check_point(words, point);
+    }
     if (points == INT_MAX) errmsg("Too many points in the curve");
     ++points;
   }
@@ -120,8 +148,11 @@ CurveScan sckurv(std::string_view job) {
     std::printf("%8d - number of points = %8d\n", k, n);
     if (n < 1) errmsg("N. of points must be greater than 0");
     if (n > scan.mxpnt) scan.mxpnt = n;
+    double x;
+    double y;
     for (int j = 1; j <= n; ++j) {
-      const int point_words = next_words(reader, words);
+      const int point_words = next_point(reader, words, x, y);
+      if (point_words == pair_read) continue;
       if (point_words == 0) errmsg("Unexpected end of file");
       if (point_words != 2) stop_point(j, "Invalid number of words in the line");
       check_point(words, j);
@@ -158,7 +189,8 @@ void rdkurv(int mxpnt, int ncurv, bool ionecv, std::string_view job, toolkit::Ve
     double* ys = &rydat[i][1];
     const int n = npnt[i];
     for (int j = 0; j < n; ++j) {
-      const int count = next_words(reader, words);
+      const int count = next_point(reader, words, xs[j], ys[j]);
+      if (count == pair_read) continue;
       if (count == 0) errmsg("rdkurv: internal error 5");
       if (count != 2) errmsg("rdkurv: internal error 6");
       if (!fastreal(words[0], xs[j])) xs[j] = slowreal(words[0]);

@@ -108,7 +108,11 @@ PolyStream::PolyStream(const Layer& layer, std::FILE* file) : layer_(layer), fil
 
 void PolyStream::vertex(double x, double y, double z) {
   if (room - used_ < 3 * real_room + 128) flush();
-  char* p = put(buffer_ + used_, {head_, head_size_});
+  // The whole head array in one fixed-size copy (the room checked above
+  // holds it); only its used part counts.
+  char* p = buffer_ + used_;
+  std::memcpy(p, head_, sizeof head_);
+  p += head_size_;
   p = real(p, x);
   p = real(put(p, " 20\n"), y);
   // z is 0 in every vertex the program writes.

@@ -10,7 +10,7 @@
 namespace plotcad {
 
 LineReader::LineReader(std::FILE* file, std::string_view generic_name)
-    : file_(file), name_(generic_name), buffer_(new char[room]) {}
+    : file_(file), name_(generic_name), buffer_(new char[room + slack]()) {}
 
 bool LineReader::fill() {
   pos_ = 0;
@@ -34,6 +34,7 @@ bool LineReader::next() {
     if (lf) break;
   }
   line_[n] = '\0';
+  length_ = n;
   if (n == 0) return false;
   ++number_;
   // The ERROR block numbers lines in 32 bits; beyond, it names none.
@@ -48,6 +49,26 @@ bool LineReader::next() {
     if (!line_end) toolkit::errmsg("Carriage return inside a line (line ends must be LF or CR LF)", line);
   }
   return true;
+}
+
+bool LineReader::peek(const char*& text, std::size_t& length) {
+  if (pos_ == end_ && !fill()) return false;
+  const std::size_t avail = std::min(end_ - pos_, toolkit::line_limit - 1);
+  const char* from = buffer_.get() + pos_;
+  const void* lf = std::memchr(from, '\n', avail);
+  if (lf == nullptr) return false;
+  text = from;
+  length = static_cast<std::size_t>(static_cast<const char*>(lf) - from) + 1;
+  peeked_ = length;
+  return true;
+}
+
+void LineReader::skip() {
+  pos_ += peeked_;
+  length_ = peeked_;
+  peeked_ = 0;
+  line_[0] = '\0';
+  ++number_;
 }
 
 }  // namespace plotcad

@@ -25,8 +25,23 @@ class LineReader {
   // Reads the next line; false at the end of the file.
   bool next();
 
+  // The next line, when it lies whole in the read buffer with its line feed
+  // within the length of a line read: its text and length (the line feed
+  // included), without reading it. The caller then either consumes it with
+  // skip() or reads it with next() as usual. For callers that take most
+  // lines as they stand and need no copy of them. The eight bytes after the
+  // line can be read.
+  bool peek(const char*& text, std::size_t& length);
+
+  // Consumes the line that peek gave, which counts as a line read. The
+  // caller has checked what it takes from the line: skip makes none of the
+  // checks of next(), and line() and text() give an empty line after it.
+  void skip();
+
   toolkit::LineBuf& line() { return line_; }
   char* text() { return line_.data(); }
+  // Bytes of the current line, its line end included.
+  std::size_t length() const { return length_; }
 
   // Number of reads so far: the line number of the current line.
   long long number() const { return number_; }
@@ -35,12 +50,17 @@ class LineReader {
   bool fill();
 
   static constexpr std::size_t room = 1 << 18;
+  // Bytes after the buffer that may be read (never used): a peeked line can
+  // be read in words of eight characters up to its end.
+  static constexpr std::size_t slack = 8;
   std::FILE* file_;
   std::string_view name_;
   std::unique_ptr<char[]> buffer_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   toolkit::LineBuf line_{};
+  std::size_t length_ = 0;
+  std::size_t peeked_ = 0;
   long long number_ = 0;
 };
 

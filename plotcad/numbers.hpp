@@ -2,6 +2,7 @@
 // Conversion of number words that passed chkint or chkrea, without the
 // undefined or silent results of the C conversions at the edges of range.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace plotcad {
@@ -30,6 +31,23 @@ bool isreal(const char* word);
 // standard conversion gives. False for every other word, which the caller
 // then checks and converts in full.
 bool fastreal(const char* word, double& value);
+
+// The longest line that splitw takes: a longer one stops the program.
+inline constexpr std::size_t short_line = 980;
+
+// A usual point line of length characters, read without splitting it:
+// blanks and tabs, two words that fastreal takes, blanks and tabs, then the
+// end of the line (a line feed, a carriage return, a comment or the end of
+// the text). Gives the values that fastreal gives for the two words splitw
+// finds; false for every other line, which the caller then splits and
+// checks in full. The line is not changed; the eight bytes after it must
+// be readable (the numbers are read eight characters at a time).
+bool fastpair(const char* line, std::size_t length, double& x, double& y);
+
+// As fastpair; whole tells whether the numbers and blanks make up the line
+// up to a line feed that is its last character (the line then holds
+// nothing else: no comment, no NUL byte, no carriage return).
+bool fastpair(const char* line, std::size_t length, double& x, double& y, bool& whole);
 
 // True when a real word may lie beyond the range of a double: only a word
 // with a three-digit exponent or a very long mantissa can. Lets a reader

@@ -66,28 +66,30 @@ void wrmesh(std::string_view job, const Titles& titles, const Mesh& mesh) {
   std::fprintf(file, "%5d   %5d   %5d\n", mesh.ne, mesh.nn, mesh.ns);
 
   Block block(file);
-  for (int i = 1; i <= mesh.ne; ++i) {
+  // The matrices are walked as the single runs they are: row after row, no
+  // row handle read per line.
+  const std::int32_t* nodes = mesh.lnods[1].data();
+  for (int i = 1; i <= mesh.ne; ++i, nodes += mesh.width) {
     char* p = block.room();
     p = putint(p, i, 5);
     *p++ = ' ';
     const int count = mesh.nnode[i];
     p = putint(p, count, 5);
     p = put(p, "   ");
-    const toolkit::Vec1<std::int32_t> row = mesh.lnods[i];
-    for (int k = 1; k <= count; ++k) {
+    for (int k = 0; k < count; ++k) {
       *p++ = ' ';
-      p = putint(p, row[k], 5);
+      p = putint(p, nodes[k], 5);
     }
     *p++ = '\n';
     block.advance(p);
   }
-  for (int i = 1; i <= mesh.nn; ++i) {
+  const double* xyz = mesh.coord[1].data();
+  for (int i = 1; i <= mesh.nn; ++i, xyz += ncoor) {
     char* p = block.room();
     p = putint(p, i, 5);
-    const toolkit::Vec1<double> row = mesh.coord[i];
-    for (int j = 1; j <= ncoor; ++j) {
+    for (int j = 0; j < ncoor; ++j) {
       *p++ = ' ';
-      p = putfix(p, row[j], 15, 8);
+      p = putfix(p, xyz[j], 15, 8);
     }
     *p++ = '\n';
     block.advance(p);

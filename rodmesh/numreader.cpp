@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "toolkit/diagnostics.hpp"
@@ -20,10 +21,18 @@ constexpr std::size_t buffer_size = std::size_t{1} << 20;
 // longer token is refused without being kept whole.
 constexpr std::size_t max_token = 999;
 
-// The white space of the standard formatted reading in the C locale.
-bool is_space(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+// The white space of the standard formatted reading in the C locale: the
+// blank and the five controls from tab to carriage return.
+bool is_space(char c) { return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t'; }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
+
+// Digits that cannot pass the 64-bit range, nor 2^53 for a mantissa.
+constexpr std::size_t safe_integer_digits = 18;
+constexpr std::size_t exact_mantissa_digits = 15;
+
+constexpr double powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 }  // namespace
 
@@ -33,6 +42,16 @@ Got parse_integer(std::string_view word, std::int64_t& value) {
   const bool negative = word[0] == '-';
   if (word[0] == '+' || word[0] == '-') ++i;
   if (i == word.size()) return Got::bad;
+  if (word.size() - i <= safe_integer_digits) {
+    // The usual case: no bound can be reached.
+    std::int64_t v = 0;
+    for (; i < word.size(); ++i) {
+      if (!is_digit(word[i])) return Got::bad;
+      v = v * 10 + (word[i] - '0');
+    }
+    value = negative ? -v : v;
+    return Got::number;
+  }
   // Accumulated on the negative side, which holds one more value.
   constexpr std::int64_t low = std::numeric_limits<std::int64_t>::min();
   std::int64_t v = 0;
@@ -57,14 +76,20 @@ Got parse_real(std::string_view word, double& value) {
   if (word.empty() || word.size() > max_token) return Got::bad;
   std::size_t i = 0;
   if (word[0] == '+' || word[0] == '-') ++i;
+  // The digits are gathered on the way: a mantissa of at most fifteen
+  // digits is an exact double.
+  std::uint64_t mantissa = 0;
   std::size_t digits = 0;
-  while (i < word.size() && is_digit(word[i])) ++i, ++digits;
+  std::size_t decimals = 0;
+  while (i < word.size() && is_digit(word[i])) mantissa = mantissa * 10 + (word[i++] - '0'), ++digits;
   if (i < word.size() && word[i] == '.') {
     ++i;
-    while (i < word.size() && is_digit(word[i])) ++i, ++digits;
+    while (i < word.size() && is_digit(word[i])) mantissa = mantissa * 10 + (word[i++] - '0'), ++digits, ++decimals;
   }
   if (digits == 0) return Got::bad;
+  bool plain = true;
   if (i < word.size() && (word[i] == 'e' || word[i] == 'E')) {
+    plain = false;
     ++i;
     if (i < word.size() && (word[i] == '+' || word[i] == '-')) ++i;
     std::size_t exponent = 0;
@@ -72,6 +97,15 @@ Got parse_real(std::string_view word, double& value) {
     if (exponent == 0) return Got::bad;
   }
   if (i != word.size()) return Got::bad;
+
+  if (plain && digits <= exact_mantissa_digits && decimals < std::size(powers_of_ten)) {
+    // Both the mantissa and the power of ten are exact doubles: the one
+    // correctly rounded division gives the correctly rounded value that the
+    // full conversion gives.
+    const double v = static_cast<double>(mantissa) / powers_of_ten[decimals];
+    value = word[0] == '-' ? -v : v;
+    return Got::number;
+  }
 
   // from_chars takes no plus sign.
   const char* first = word.data() + (word[0] == '+' ? 1 : 0);
@@ -106,27 +140,39 @@ bool NumReader::refill() {
 }
 
 bool NumReader::token(std::string_view& word) {
+  // The position and the end are kept in locals while scanning: stores to
+  // the members could alias the characters read, and would be redone for
+  // every character.
   char* b = buffer_.get();
+  std::size_t pos = pos_;
+  std::size_t end = end_;
   for (;;) {
-    while (pos_ < end_ && is_space(b[pos_])) ++pos_;
-    if (pos_ < end_) break;
+    while (pos < end && is_space(b[pos])) ++pos;
+    if (pos < end) break;
     pos_ = end_ = 0;
     if (!refill()) return false;
+    pos = pos_;
+    end = end_;
   }
-  std::size_t start = pos_;
+  std::size_t start = pos;
   for (;;) {
-    while (pos_ < end_ && !is_space(b[pos_])) ++pos_;
-    if (pos_ < end_) break;
+    while (pos < end && !is_space(b[pos])) ++pos;
+    if (pos < end) break;
     // The token runs to the end of what was read: move it to the front and
     // read on, unless it is already too long to be a number.
-    const std::size_t length = pos_ - start;
+    const std::size_t length = pos - start;
     if (length > max_token) break;
     std::memmove(b, b + start, length);
     start = 0;
     pos_ = end_ = length;
-    if (!refill()) break;
+    const bool more = refill();
+    pos = pos_;
+    end = end_;
+    if (!more) break;
   }
-  word = std::string_view(b + start, pos_ - start);
+  pos_ = pos;
+  end_ = end;
+  word = std::string_view(b + start, pos - start);
   return true;
 }
 

@@ -64,6 +64,9 @@ TEST(CurveData, OneCurveLayoutAndTheWidenedRanges) {
   auto o = load("\n# x y\n2.0 7\n2.0 7 # all equal\n+2e0\t7.\n");
   EXPECT_EQ(result_of(o), "@1 3 1 | 2,7 2,7 2,7 | 1.9999999999 2.0000000001 6.9999999999 7.0000000001\n");
   EXPECT_EQ(o.out.find(" - number of points"), std::string::npos);
+  // A last line without line feed, in both layouts.
+  EXPECT_EQ(result_of(load("0 0\n1 1")), "@1 2 1 | 0,0 1,1 | 0 1 0 1\n");
+  EXPECT_EQ(result_of(load("2\n0 0\n1 1")), "@1 2 0 | 0,0 1,1 | 0 1 0 1\n");
   // All x above 1e30: the minimum stays where it started. One value beyond
   // 2^20 keeps an empty range.
   EXPECT_EQ(result_of(load("2e30 5e6\n3e30 5e6\n")), "@1 2 1 | 2e+30,5000000 3e+30,5000000 | 1e+30 3e+30 5000000 5000000\n");
@@ -125,6 +128,12 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"2\n0 0\n1 1\r\n3\r0 0\r", "points =        2\n", "",
             "Carriage return inside a line (line ends must be LF or CR LF)", 4},
         Bad{"0 0\n1 1\n\0 2 2\n", "\n\n", "", "NUL byte in the line", 3, 14},
+        // Lines that begin as plain points and hold a NUL byte or a carriage
+        // return after them.
+        Bad{"1\n0 0 # c\0x\n", "points =        1\n", "", "NUL byte in the line", 2, 12},
+        Bad{"0 0\n1 1\0\n", "\n\n", "", "NUL byte in the line", 2, 9},
+        Bad{"2\n0 0\n1 1 # x\ry\n", "points =        2\n", "",
+            "Carriage return inside a line (line ends must be LF or CR LF)", 3},
         Bad{"", "Scanning file: job.kvd\n", "", "File not found - jobname.kvd", 0}),
     [](const testing::TestParamInfo<Bad>& info) { return "case" + std::to_string(info.index); });
 

@@ -1,7 +1,11 @@
 #include "rodmesh/numreader.hpp"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -62,6 +66,48 @@ TEST(ParseReal, RefusesOverflowAndKeepsUnderflow) {
   EXPECT_EQ(v, 0.0);
   EXPECT_EQ(rodmesh::parse_real("4.9e-324", v), Got::number);
   EXPECT_GT(v, 0.0);
+}
+
+TEST(ParseReal, PlainDecimalsGiveTheStandardConversionToTheLastBit) {
+  // Words of up to fifteen digits are converted in one division; longer ones
+  // and those with exponents take the full conversion. Both must agree with
+  // strtod on every bit, the sign of zero included.
+  std::mt19937_64 random(4242);
+  for (int k = 0; k < 200000; ++k) {
+    const int digits = 1 + static_cast<int>(random() % 18);
+    std::string word = random() % 3 == 0 ? "-" : (random() % 5 == 0 ? "+" : "");
+    const int point = static_cast<int>(random() % (digits + 1));
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) word += '.';
+      word += static_cast<char>('0' + random() % 10);
+    }
+    if (random() % 8 == 0) word += "e" + std::to_string(static_cast<int>(random() % 40) - 20);
+    double v = 0.0;
+    ASSERT_EQ(rodmesh::parse_real(word, v), Got::number) << word;
+    const double expected = std::strtod(word.c_str(), nullptr);
+    ASSERT_EQ(std::memcmp(&v, &expected, sizeof v), 0) << word;
+  }
+  double v = 0.0;
+  EXPECT_EQ(rodmesh::parse_real("-0.000", v), Got::number);
+  EXPECT_TRUE(std::signbit(v));
+  EXPECT_EQ(rodmesh::parse_real("999999999999999.", v), Got::number);
+  EXPECT_EQ(v, 999999999999999.0);
+  EXPECT_EQ(rodmesh::parse_real("9007199254740993", v), Got::number);
+  EXPECT_EQ(v, 9007199254740992.0);
+  EXPECT_EQ(rodmesh::parse_real("0.0000000000000000000000123", v), Got::number);
+  EXPECT_EQ(v, 1.23e-23);
+}
+
+TEST(ParseInteger, EighteenAndNineteenDigitsEitherSideOfTheBound) {
+  std::int64_t v = 0;
+  EXPECT_EQ(rodmesh::parse_integer("999999999999999999", v), Got::number);
+  EXPECT_EQ(v, 999999999999999999);
+  EXPECT_EQ(rodmesh::parse_integer("-999999999999999999", v), Got::number);
+  EXPECT_EQ(v, -999999999999999999);
+  EXPECT_EQ(rodmesh::parse_integer("+1000000000000000000", v), Got::number);
+  EXPECT_EQ(v, 1000000000000000000);
+  EXPECT_EQ(rodmesh::parse_integer("99999999999999999x", v), Got::bad);
+  EXPECT_EQ(rodmesh::parse_integer("-12-", v), Got::bad);
 }
 
 // A reader over a temporary file holding text.

@@ -63,6 +63,37 @@ TEST(Arrays, MatrixRowsLieOneAfterTheOtherInOneBlock) {
   toolkit::freei2(k);
 }
 
+TEST(Arrays, LargeBlocksKeepTheLayoutAndAreWholeAndWritable) {
+  // Blocks of several megabytes take the large-page path; their layout and
+  // their one-based interface are those of every other block.
+  constexpr int rows = 1500;
+  constexpr int columns = 1001;
+  Mat1<double> m;
+  toolkit::allod2(m, rows, columns);
+  for (int i = 1; i <= rows; ++i)
+    for (int j = 1; j <= columns; ++j) m[i][j] = i * 10000.0 + j;
+  const double* block = m[1].data();
+  for (long long n = 0; n < static_cast<long long>(rows) * columns; ++n)
+    ASSERT_EQ(block[n], static_cast<double>((n / columns + 1) * 10000 + n % columns + 1)) << n;
+  toolkit::zerod2(m, rows, columns);
+  EXPECT_EQ(m[rows][columns], 0.0);
+  toolkit::freed2(m);
+
+  Mat1<std::int32_t> k;
+  toolkit::alloi2(k, 3000, 700);
+  EXPECT_EQ(&k[3000][700], &k[1][1] + 3000 * 700 - 1);
+  for (int i = 1; i <= 3000; ++i) k[i][700] = i;
+  EXPECT_EQ(k[2999][700], 2999);
+  toolkit::freei2(k);
+
+  Vec1<double> v;
+  toolkit::allod1(v, 2000000);
+  toolkit::zerod1(v, 2000000);
+  v[2000000] = 1.5;
+  EXPECT_EQ(v.data()[1999999], 1.5);
+  toolkit::freed1(v);
+}
+
 TEST(Arrays, ZeroSizesGiveArraysThatCanBeFreed) {
   Vec1<double> v;
   toolkit::allod1(v, 0);
