@@ -39,7 +39,7 @@ bool LineStream::getline(std::string& line, std::size_t limit) {
     const char* lf = static_cast<const char*>(std::memchr(start, '\n', end_ - pos_));
     const std::size_t take = lf ? static_cast<std::size_t>(lf - start) + 1 : end_ - pos_;
     text(start, take);
-    if (line.size() + take > limit) toolkit::errmsg("Line too long", static_cast<int>(lines_));
+    if (line.size() + take > limit) toolkit::errmsg("Line too long", message_line());
     line.append(start, take);
     pos_ += take;
     if (lf) break;
@@ -54,7 +54,7 @@ void LineStream::text(const char* from, std::size_t size) {
   bool lone = last_ == '\r' && !line_end(from[0]);
   for (const char* cr = from; !lone && (cr = static_cast<const char*>(std::memchr(cr, '\r', end - cr))); ++cr)
     lone = cr + 1 < end && !line_end(cr[1]);
-  if (lone) toolkit::errmsg("Carriage return inside a line (line ends must be LF or CR LF)", static_cast<int>(lines_));
+  if (lone) toolkit::errmsg("Carriage return inside a line (line ends must be LF or CR LF)", message_line());
   last_ = end[-1];
 }
 

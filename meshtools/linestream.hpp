@@ -2,6 +2,7 @@
 // Streaming line copy for the mesh file tools: lines of any length pass
 // whole, byte for byte, and memory stays the same whatever the file size.
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -38,8 +39,9 @@ class LineStream {
   // Copies everything left to out.
   void copy_rest(std::FILE* out, std::string_view out_name);
 
-  // Number of lines begun so far.
-  std::int64_t line_number() const { return lines_; }
+  // The number of the line begun last, for an ERROR block: none beyond what
+  // the block can print.
+  int message_line() const { return lines_ <= INT_MAX ? static_cast<int>(lines_) : 0; }
 
   // False when the last byte read was not a line feed: the input ended
   // inside its last line.

@@ -52,11 +52,13 @@ void split(std::string_view job) {
   std::string header;
   if (!lines.getline(header, max_line)) errmsg("Unexpected end of file");
 
-  int drawing = 1;
+  // Counted in 64 bits: a file of gigabytes may hold more short drawings
+  // than a 32-bit number can count.
+  std::int64_t drawing = 1;
   std::string count_line;
   while (lines.more()) {
     char ending[32];
-    std::snprintf(ending, sizeof ending, "_%2.2d.zmf", drawing);
+    std::snprintf(ending, sizeof ending, "_%2.2lld.zmf", static_cast<long long>(drawing));
     const std::string output_name = toolkit::mkname(job, ending);
     std::printf("\nWriting file: %s\n", output_name.c_str());
     toolkit::FileOwner out(std::fopen(output_name.c_str(), "w"));
@@ -66,13 +68,13 @@ void split(std::string_view job) {
     lines.copy_lines(1, out.get(), "jobname.zmf");  // the drawing line
     if (!lines.getline(count_line, max_line)) errmsg("Unexpected end of file");
     put(out.get(), count_line.data(), count_line.size(), "jobname.zmf");
-    const std::int64_t total = body_lines(count_line, static_cast<int>(lines.line_number()));
+    const std::int64_t total = body_lines(count_line, lines.message_line());
     if (total >= 1 && lines.copy_lines(total, out.get(), "jobname.zmf") < total) errmsg("Unexpected end of file");
     toolkit::closeout(out.release(), "jobname.zmf");
     ++drawing;
   }
 
-  std::printf("\nN. of drawings splitted into files = %8d\n", drawing - 1);
+  std::printf("\nN. of drawings splitted into files = %8lld\n", static_cast<long long>(drawing - 1));
 }
 
 }  // namespace meshtools
