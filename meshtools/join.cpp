@@ -1,17 +1,14 @@
 #include "meshtools/join.hpp"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "meshtools/linestream.hpp"
+#include "meshtools/titleline.hpp"
 #include "toolkit/diagnostics.hpp"
-#include "toolkit/fileowner.hpp"
-#include "toolkit/filename.hpp"
-#include "toolkit/linein.hpp"
-#include "toolkit/output.hpp"
+#include "toolkit/files.hpp"
+#include "toolkit/platform.hpp"
+#include "toolkit/reader.hpp"
 
 namespace meshtools {
 
@@ -19,11 +16,7 @@ namespace {
 
 using toolkit::errmsg;
 
-bool same_file(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
+constexpr std::string_view generic_name = "jobname.zmf";
 
 }  // namespace
 
@@ -35,44 +28,43 @@ void join(std::string_view new_job, std::span<const std::string_view> old_jobs) 
   // Every input must exist before the output is created or emptied.
   for (std::size_t k = 0; k < inputs.size(); ++k) {
     std::printf("\nChecking file: %s\n", inputs[k].c_str());
-    toolkit::FileOwner in(toolkit::openin(inputs[k]));
+    toolkit::FileOwner in = toolkit::openin(inputs[k]);
     if (!in) errmsg("File not found - jobname.zmf");
     // The first input gives the header line: without one there is nothing
     // to join behind.
     if (k == 0 && std::fgetc(in.get()) == EOF) errmsg("Unexpected end of file");
     in.reset();
     // Opening the output would empty this input before it is read.
-    if (inputs[k] == output_name || same_file(inputs[k], output_name))
+    if (inputs[k] == output_name || toolkit::platform::samefile(inputs[k], output_name))
       errmsg("Output file is also an input file - jobname.zmf");
   }
 
   std::printf("\nWriting file: %s\n", output_name.c_str());
-  toolkit::FileOwner out(std::fopen(output_name.c_str(), "w"));
-  if (!out) errmsg("Unable to open output file - jobname.zmf");
+  toolkit::FileOwner out = toolkit::openout(output_name, generic_name, toolkit::Form::bytes);
+  auto copy = [&](std::string_view piece) { toolkit::put(out.get(), piece, generic_name); };
 
   // The joined file so far ends inside a line: an input's last line had no
   // line end.
   bool open_line = false;
   for (std::size_t k = 0; k < inputs.size(); ++k) {
     std::printf("\nReading file: %s\n", inputs[k].c_str());
-    const toolkit::FileOwner in(toolkit::openin(inputs[k]));
-    if (!in) errmsg("File not found - jobname.zmf");
-    LineStream lines(in.get(), "jobname.zmf");
+    const toolkit::FileOwner file = toolkit::openin(inputs[k]);
+    if (!file) errmsg("File not found - jobname.zmf");
+    toolkit::Reader in(file.get(), generic_name);
     // The header line of the first input leads the output; the others are
     // dropped, whole whatever their length.
-    if (lines.copy_title(k == 0 ? out.get() : nullptr, "jobname.zmf") == 0 && k == 0)
-      errmsg("Unexpected end of file");
-    if (k == 0) open_line = !lines.at_line_end();
-    if (lines.more()) {
+    if (!copytitle(in, k == 0 ? out.get() : nullptr, generic_name) && k == 0) errmsg("Unexpected end of file");
+    if (k == 0) open_line = !in.atlineend();
+    if (in.more()) {
       // That last line is a line all the same: the next one must not be
       // glued onto it.
-      if (open_line) put(out.get(), "\n", 1, "jobname.zmf");
-      lines.copy_rest(out.get(), "jobname.zmf");
-      open_line = !lines.at_line_end();
+      if (open_line) copy("\n");
+      in.rest(copy);
+      open_line = !in.atlineend();
     }
   }
 
-  toolkit::closeout(out.release(), "jobname.zmf");
+  toolkit::closeout(std::move(out), generic_name);
 }
 
 }  // namespace meshtools

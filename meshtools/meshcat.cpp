@@ -9,10 +9,11 @@
 #include "meshtools/join.hpp"
 #include "toolkit/banner.hpp"
 #include "toolkit/diagnostics.hpp"
-#include "toolkit/output.hpp"
+#include "toolkit/files.hpp"
+#include "toolkit/platform.hpp"
 
 int main(int argc, char** argv) {
-  toolkit::holdstd();
+  toolkit::platform::holdstd();
   toolkit::prtban();
   if (argc < 5 || std::string(argv[1]) != "-o")
     toolkit::errmsg("Usage: meshcat -o new_jobname  old_jobname1 old_jobname2 old_jobname3 ...");

@@ -6,10 +6,11 @@
 #include "meshtools/split.hpp"
 #include "toolkit/banner.hpp"
 #include "toolkit/diagnostics.hpp"
-#include "toolkit/output.hpp"
+#include "toolkit/files.hpp"
+#include "toolkit/platform.hpp"
 
 int main(int argc, char** argv) {
-  toolkit::holdstd();
+  toolkit::platform::holdstd();
   toolkit::prtban();
   if (argc != 2) toolkit::errmsg("Usage: meshcut jobname");
   meshtools::split(argv[1]);

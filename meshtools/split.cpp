@@ -1,18 +1,16 @@
 #include "meshtools/split.hpp"
 
-#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
-#include "meshtools/linestream.hpp"
+#include "meshtools/titleline.hpp"
 #include "toolkit/diagnostics.hpp"
-#include "toolkit/fileowner.hpp"
-#include "toolkit/filename.hpp"
-#include "toolkit/linein.hpp"
-#include "toolkit/output.hpp"
+#include "toolkit/files.hpp"
+#include "toolkit/numbers.hpp"
+#include "toolkit/platform.hpp"
+#include "toolkit/reader.hpp"
 
 namespace meshtools {
 
@@ -20,19 +18,22 @@ namespace {
 
 using toolkit::errmsg;
 
-// A line as the mesh file format allows: 998 characters and its line feed.
-constexpr std::size_t max_line = 999;
+constexpr std::string_view generic_name = "jobname.zmf";
+
+// The white space that the formatted reading of "%d %d %d" skips.
+bool space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // The body of a drawing is as many lines as its three counts add up to.
 std::int64_t body_lines(const std::string& count_line, int line_number) {
-  const char* p = count_line.c_str();
+  const char* p = count_line.c_str();  // a zero byte ends the text
+  const char* const last = p + std::char_traits<char>::length(p);
   std::int64_t total = 0;
   for (int k = 0; k < 3; ++k) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(p, &end, 10);
-    if (end == p) errmsg("Count line without three integers", line_number);
-    if (errno == ERANGE || value > INT_MAX || value < INT_MIN) errmsg("Count out of range", line_number);
+    while (p != last && space(*p)) ++p;
+    std::int64_t value = 0;
+    const char* end = toolkit::scanint(p, last, value);
+    if (end == nullptr) errmsg("Count line without three integers", line_number);
+    if (value > INT_MAX || value < INT_MIN) errmsg("Count out of range", line_number);
     if (value < 0) errmsg("Negative count in the count line", line_number);
     total += value;
     p = end;
@@ -45,32 +46,35 @@ std::int64_t body_lines(const std::string& count_line, int line_number) {
 void split(std::string_view job) {
   const std::string input_name = toolkit::mkname(job, ".zmf");
   std::printf("\nReading file: %s\n", input_name.c_str());
-  const toolkit::FileOwner in(toolkit::openin(input_name));
-  if (!in) errmsg("File not found - jobname.zmf");
-  LineStream lines(in.get(), "jobname.zmf");
+  const toolkit::FileOwner in_file = toolkit::openin(input_name);
+  if (!in_file) errmsg("File not found - jobname.zmf");
+  toolkit::Reader in(in_file.get(), generic_name);
 
   std::string header;
-  if (!lines.getline(header, max_line)) errmsg("Unexpected end of file");
+  if (!getline(in, header)) errmsg("Unexpected end of file");
 
   // Counted in 64 bits: a file of gigabytes may hold more short drawings
   // than a 32-bit number can count.
   std::int64_t drawing = 1;
   std::string count_line;
-  while (lines.more()) {
+  while (in.more()) {
     char ending[32];
     std::snprintf(ending, sizeof ending, "_%2.2lld.zmf", static_cast<long long>(drawing));
     const std::string output_name = toolkit::mkname(job, ending);
     std::printf("\nWriting file: %s\n", output_name.c_str());
-    toolkit::FileOwner out(std::fopen(output_name.c_str(), "w"));
-    if (!out) errmsg("Unable to open output file - jobname.zmf");
+    // An output that is the input under another name (a link) would be
+    // emptied before it is read.
+    if (toolkit::platform::samefile(output_name, input_name)) errmsg("Output file is also an input file - jobname.zmf");
+    toolkit::FileOwner out = toolkit::openout(output_name, generic_name, toolkit::Form::bytes);
+    auto copy = [&](std::string_view piece) { toolkit::put(out.get(), piece, generic_name); };
 
-    put(out.get(), header.data(), header.size(), "jobname.zmf");
-    lines.copy_lines(1, out.get(), "jobname.zmf");  // the drawing line
-    if (!lines.getline(count_line, max_line)) errmsg("Unexpected end of file");
-    put(out.get(), count_line.data(), count_line.size(), "jobname.zmf");
-    const std::int64_t total = body_lines(count_line, lines.message_line());
-    if (total >= 1 && lines.copy_lines(total, out.get(), "jobname.zmf") < total) errmsg("Unexpected end of file");
-    toolkit::closeout(out.release(), "jobname.zmf");
+    copy(header);
+    in.lines(1, copy);  // the drawing line
+    if (!getline(in, count_line)) errmsg("Unexpected end of file");
+    copy(count_line);
+    const std::int64_t total = body_lines(count_line, toolkit::lineno(in.count()));
+    if (total >= 1 && in.lines(total, copy) < total) errmsg("Unexpected end of file");
+    toolkit::closeout(std::move(out), generic_name);
     ++drawing;
   }
 

@@ -22,6 +22,15 @@ struct DataRange {
   double rxfmi, rxfma, ryfmi, ryfma;
 };
 
+// Makes an empty range around one value non-empty, as the data ranges are:
+// 1e-10 on each side. Beyond 2^20 in magnitude that is lost in the last bit
+// of the value, and the range stays empty.
+void widen(double& lo, double& hi);
+
+// As widen, and where the range stays empty, 1e-10 of the value on each
+// side: for the window and the grid, which need a range.
+void spread(double& lo, double& hi);
+
 // First pass: checks every line and counts. Stops on any error in the file,
 // with a context line on standard error.
 CurveScan sckurv(std::string_view job);

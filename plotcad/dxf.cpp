@@ -6,10 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "toolkit/diagnostics.hpp"
-#include "toolkit/filename.hpp"
 #include "toolkit/numfmt.hpp"
-#include "toolkit/output.hpp"
 
 namespace plotcad {
 
@@ -53,20 +50,16 @@ char* layer_line(char* out, const Layer& layer) { return text_line(out, layer.da
 
 // A write error is reported at once, so that a full disk does not go on
 // through a drawing of gigabytes.
-void emit(std::FILE* file, const char* data, std::size_t size) {
-  if (std::fwrite(data, 1, size, file) != size) toolkit::errmsg("Error writing file - jobname.dxf");
-}
+void emit(std::FILE* file, const char* data, std::size_t size) { toolkit::put(file, {data, size}, generic_name); }
 
 }  // namespace
 
-std::FILE* dxopen(std::string_view job, Layer& layer) {
+toolkit::FileOwner dxopen(std::string_view job, Layer& layer) {
   dxlayr(layer, "0");
-  const std::string name = toolkit::mkname(job, ".dxf");
-  std::FILE* file = std::fopen(name.c_str(), "w");
-  if (file == nullptr) return nullptr;
-  std::setvbuf(file, nullptr, _IOFBF, 1 << 18);
+  toolkit::FileOwner file = toolkit::openout(toolkit::mkname(job, ".dxf"), generic_name, toolkit::Form::text);
+  std::setvbuf(file.get(), nullptr, _IOFBF, 1 << 18);
   constexpr std::string_view opening = "  0\nSECTION\n  2\nENTITIES\n  0\n";
-  emit(file, opening.data(), opening.size());
+  emit(file.get(), opening.data(), opening.size());
   return file;
 }
 
@@ -169,10 +162,10 @@ void dxtext(double x, double y, double z, double height, std::string_view text, 
   emit(file, "\n  0\n", 5);
 }
 
-void dxclos(std::FILE* file) {
+void dxclos(toolkit::FileOwner file) {
   constexpr std::string_view closing = "ENDSEC\n  0\nEOF\n";
-  emit(file, closing.data(), closing.size());
-  toolkit::closeout(file, generic_name);
+  emit(file.get(), closing.data(), closing.size());
+  toolkit::closeout(std::move(file), generic_name);
 }
 
 }  // namespace plotcad

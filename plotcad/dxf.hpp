@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "toolkit/arrays.hpp"
+#include "toolkit/files.hpp"
 
 namespace plotcad {
 
@@ -15,8 +16,8 @@ namespace plotcad {
 using Layer = std::array<char, 9>;
 
 // Sets the layer to "0" and creates jobname.dxf with its opening lines;
-// gives no file when it cannot be created.
-std::FILE* dxopen(std::string_view job, Layer& layer);
+// stops with "Unable to open output file - jobname.dxf" when it cannot.
+toolkit::FileOwner dxopen(std::string_view job, Layer& layer);
 
 // Sets the layer from a name: outer blanks removed, at most 8 characters.
 void dxlayr(Layer& layer, std::string_view name);
@@ -33,7 +34,7 @@ void dxtext(double x, double y, double z, double height, std::string_view text, 
 
 // Writes the closing lines and closes the file; a failed write anywhere in
 // the drawing stops the program with "Error writing file - jobname.dxf".
-void dxclos(std::FILE* file);
+void dxclos(toolkit::FileOwner file);
 
 // A polyline written vertex by vertex, for callers that place their points
 // one at a time: the same lines as dxpoly, without vectors of all points.

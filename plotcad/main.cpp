@@ -15,13 +15,14 @@
 #include "toolkit/banner.hpp"
 #include "toolkit/diagnostics.hpp"
 #include "toolkit/dialogue.hpp"
-#include "toolkit/output.hpp"
+#include "toolkit/files.hpp"
+#include "toolkit/platform.hpp"
 
 int main(int argc, char** argv) {
   using namespace plotcad;
   using toolkit::errmsg;
 
-  toolkit::holdstd();
+  toolkit::platform::holdstd();
   toolkit::prtban();
   if (argc > 2) errmsg("Usage: plotcad jobname");
   std::string job;
@@ -61,10 +62,12 @@ int main(int argc, char** argv) {
   const PlotMapping map = plmap(options);
   chkpts(ncurv, map, style.licol, style.marco, npnt, rxdat, rydat);
 
-  Layer layer{};
-  std::FILE* file = dxopen(job, layer);
+  // Opening the drawing writes nothing to the console: the progress line may
+  // come first, and a drawing that cannot be created stops after it.
   std::printf("\nWriting file: %s.dxf\n", job.c_str());
-  if (file == nullptr) errmsg("Unable to open output file - jobname.dxf");
+  Layer layer{};
+  toolkit::FileOwner drawing = dxopen(job, layer);
+  std::FILE* file = drawing.get();
 
   plfram(map, options.ixwma, options.iywma, options.rxdel, options.rydel, layer, file);
   plcurv(ncurv, map, style.licol, npnt, rxdat, rydat, layer, file);
@@ -73,7 +76,7 @@ int main(int argc, char** argv) {
   const double height = toolkit::askrea("Text height of the title", 0.02 * options.iywma);
   dxlayr(layer, "TITLE");
   dxtext(0.1 * options.ixwma, 0.97 * options.iywma, 0, height, options.title, layer, file);
-  dxclos(file);
+  dxclos(std::move(drawing));
 
   toolkit::freed2(rydat);
   toolkit::freed2(rxdat);

@@ -37,16 +37,6 @@ Axis snap(double wmi, double wma, double del, const char* del_name, const char* 
 
 }  // namespace
 
-void widen(double& lo, double& hi) {
-  if (lo != hi) return;
-  lo = lo - 1e-10;
-  hi = hi + 1e-10;
-  if (lo != hi) return;
-  const double d = std::fabs(lo) * 1e-10;
-  lo = lo - d;
-  hi = hi + d;
-}
-
 PlotMapping plmap(const PlotOptions& options) {
   PlotOptions o = options;
   finite(o.rxwmi, "rxwmi");
@@ -59,8 +49,8 @@ PlotMapping plmap(const PlotOptions& options) {
   if (!(o.rydel > 0)) errmsg("rydel must be greater than 0");
   if (o.rxwma < o.rxwmi) errmsg("rxwma must not be less than rxwmi");
   if (o.rywma < o.rywmi) errmsg("rywma must not be less than rywmi");
-  widen(o.rxwmi, o.rxwma);
-  widen(o.rywmi, o.rywma);
+  spread(o.rxwmi, o.rxwma);
+  spread(o.rywmi, o.rywma);
   finite(o.rxwmi, "rxwmi");
   finite(o.rxwma, "rxwma");
   finite(o.rywmi, "rywmi");

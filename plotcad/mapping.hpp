@@ -24,11 +24,6 @@ struct PlotMapping {
 // picture any more, and the file would grow without a useful bound.
 inline constexpr std::int64_t max_axes = 100000;
 
-// Makes an empty range around one value non-empty, as the data ranges are:
-// 1e-10 on each side; where that is lost in the last bit of a value beyond
-// 2^20 in magnitude, 1e-10 of the value on each side.
-void widen(double& lo, double& hi);
-
 // Checks that the options can be mapped (finite values, positive intervals,
 // a window that spans more than one grid line, a bounded grid), stopping
 // with a message that names the value to edit, and computes the mapping. A

@@ -1,19 +1,13 @@
 #include "plotcad/options.hpp"
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstring>
 
-#include "plotcad/linereader.hpp"
-#include "plotcad/mapping.hpp"
-#include "plotcad/numbers.hpp"
+#include "plotcad/lines.hpp"
 #include "toolkit/diagnostics.hpp"
-#include "toolkit/fileowner.hpp"
-#include "toolkit/filename.hpp"
-#include "toolkit/linein.hpp"
-#include "toolkit/numcheck.hpp"
-#include "toolkit/output.hpp"
+#include "toolkit/files.hpp"
+#include "toolkit/numbers.hpp"
+#include "toolkit/platform.hpp"
 #include "toolkit/scanning.hpp"
 
 namespace plotcad {
@@ -43,9 +37,9 @@ constexpr std::size_t max_text = 80;
 
 // The next significant text line, its line end and outer blanks removed;
 // false at the end of the file.
-bool next_text(LineReader& reader) {
-  while (reader.next()) {
-    char* text = reader.text();
+bool next_text(Lines& lines) {
+  while (lines.next()) {
+    char* text = lines.line.data();
     toolkit::elimnl(text);
     toolkit::trimst(text);
     if (text[0] != '\0' && text[0] != '#') return true;
@@ -53,29 +47,20 @@ bool next_text(LineReader& reader) {
   return false;
 }
 
-// The next line with words; 0 at the end of the file.
-int next_words(LineReader& reader, toolkit::Words& words) {
-  while (reader.next()) {
-    const int count = toolkit::splitw(reader.line(), words);
-    if (count > 0) return count;
-  }
-  return 0;
-}
-
 // A word line of exactly two words.
-void pair_line(LineReader& reader, toolkit::Words& words) {
-  const int count = next_words(reader, words);
+void pair_line(Lines& lines) {
+  const int count = lines.words();
   if (count == 0) errmsg("Unexpected end of file");
   if (count != 2) errmsg("Invalid number of words in the line");
 }
 
-void real_pair(LineReader& reader, toolkit::Words& words, const char* first_name, double& first,
-               const char* second_name, double& second) {
-  pair_line(reader, words);
+void real_pair(Lines& lines, const char* first_name, double& first, const char* second_name, double& second) {
+  pair_line(lines);
+  const toolkit::Words& words = lines.word;
   if (!toolkit::chkrea(words[0]).ok || !toolkit::chkrea(words[1]).ok) errmsg("Invalid real number");
-  first = toreal(words[0]);
+  first = toolkit::toreal(words[0]);
   if (!std::isfinite(first)) errmsg(std::string("Number out of range - ") + first_name);
-  second = toreal(words[1]);
+  second = toolkit::toreal(words[1]);
   if (!std::isfinite(second)) errmsg(std::string("Number out of range - ") + second_name);
 }
 
@@ -84,16 +69,25 @@ void real_pair(LineReader& reader, toolkit::Words& words, const char* first_name
   errmsg(message);
 }
 
-void curve_section(LineReader& reader, toolkit::Words& words, int ncurv, const char* section,
-                   toolkit::Vec1<std::int32_t> values) {
+// An integer word that chkint passed, within 32 bits.
+bool int32(const char* word, std::int32_t& value) {
+  std::int64_t v = 0;
+  if (!toolkit::toint(word, v) || v < INT32_MIN || v > INT32_MAX) return false;
+  value = static_cast<std::int32_t>(v);
+  return true;
+}
+
+void curve_section(Lines& lines, int ncurv, const char* section, toolkit::Vec1<std::int32_t> values) {
+  const toolkit::Words& words = lines.word;
   for (int k = 1; k <= ncurv; ++k) {
-    const int count = next_words(reader, words);
+    const int count = lines.words();
     if (count == 0) errmsg("Unexpected end of file");
     if (count != 2) stop_curve(section, k, "Invalid number of words in the line");
     if (!toolkit::chkint(words[0]).ok || !toolkit::chkint(words[1]).ok) stop_curve(section, k, "Syntax error");
-    if (toclamp(words[0]) != k) stop_curve(section, k, "Wrong curve number");
+    std::int64_t number = 0;
+    if (!toolkit::toint(words[0], number) || number != k) stop_curve(section, k, "Wrong curve number");
     std::int32_t value = 0;
-    if (!toint(words[1], value)) stop_curve(section, k, "Number out of range");
+    if (!int32(words[1], value)) stop_curve(section, k, "Number out of range");
     values[k] = value;
   }
 }
@@ -106,7 +100,7 @@ std::string one_line(std::string_view text) {
   return line;
 }
 
-PlotOptions defopt(std::string_view job, int ncurv, const DataRange& range, const CurveStyle& style) {
+PlotOptions defopt(std::string_view job, int ncurv, const DataRange& range, CurveStyle style) {
   PlotOptions o;
   o.title = one_line(job);
   o.font = "courB12";
@@ -119,8 +113,8 @@ PlotOptions defopt(std::string_view job, int ncurv, const DataRange& range, cons
   // An axis of one value beyond 2^20 in magnitude keeps an empty data range
   // (1e-10 is lost in its last bit); the interval rule needs a range, and the
   // first run must still draw the line with a grid around it.
-  widen(o.rxwmi, o.rxwma);
-  widen(o.rywmi, o.rywma);
+  spread(o.rxwmi, o.rxwma);
+  spread(o.rywmi, o.rywma);
   o.rxdel = defint(o.rxwma - o.rxwmi);
   o.rydel = defint(o.rywma - o.rywmi);
   for (int i = 1; i <= ncurv; ++i) {
@@ -183,67 +177,66 @@ void putdef(std::FILE* f, int ncurv, int mxpnt, const DataRange& r, const PlotOp
   std::fputs("\nEND_OF_FILE\n", f);
 }
 
-PlotOptions rddef(std::FILE* file, int ncurv, const CurveStyle& style) {
+PlotOptions rddef(std::FILE* file, int ncurv, CurveStyle style) {
   PlotOptions o;
-  LineReader reader(file, "jobname.def");
-  toolkit::Words words;
+  Lines lines(file, "jobname.def");
+  const toolkit::Words& words = lines.word;
+  const char* text = lines.line.data();
 
-  if (!next_text(reader)) errmsg("Unexpected end of file");
-  if (std::strlen(reader.text()) > max_text) errmsg("Title has more than 80 characters");
-  o.title = reader.text();
+  if (!next_text(lines)) errmsg("Unexpected end of file");
+  if (std::strlen(text) > max_text) errmsg("Title has more than 80 characters");
+  o.title = text;
   std::printf("\n%s\n", o.title.c_str());
 
-  if (!next_text(reader)) errmsg("Unexpected end of file");
-  if (std::strlen(reader.text()) > max_text) errmsg("Font name has more than 80 characters");
-  o.font = reader.text();
+  if (!next_text(lines)) errmsg("Unexpected end of file");
+  if (std::strlen(text) > max_text) errmsg("Font name has more than 80 characters");
+  o.font = text;
 
-  pair_line(reader, words);
+  pair_line(lines);
   if (!toolkit::chkint(words[0]).ok || !toolkit::chkint(words[1]).ok) errmsg("Invalid integer number");
   std::int32_t width = 0;
   std::int32_t height = 0;
-  if (!toint(words[0], width)) errmsg("Number out of range - ixwma");
-  if (!toint(words[1], height)) errmsg("Number out of range - iywma");
+  if (!int32(words[0], width)) errmsg("Number out of range - ixwma");
+  if (!int32(words[1], height)) errmsg("Number out of range - iywma");
   if (width % 8 != 0 || height % 8 != 0) errmsg("ixwma and iywma must be multiples of 8");
   o.ixwma = width;
   o.iywma = height;
 
-  real_pair(reader, words, "rxwmi", o.rxwmi, "rxwma", o.rxwma);
-  real_pair(reader, words, "rywmi", o.rywmi, "rywma", o.rywma);
-  real_pair(reader, words, "rxdel", o.rxdel, "rydel", o.rydel);
+  real_pair(lines, "rxwmi", o.rxwmi, "rxwma", o.rxwma);
+  real_pair(lines, "rywmi", o.rywmi, "rywma", o.rywma);
+  real_pair(lines, "rxdel", o.rxdel, "rydel", o.rydel);
 
-  curve_section(reader, words, ncurv, "licol", style.licol);
-  curve_section(reader, words, ncurv, "lstyl", style.lstyl);
-  curve_section(reader, words, ncurv, "marco", style.marco);
-  curve_section(reader, words, ncurv, "marty", style.marty);
+  curve_section(lines, ncurv, "licol", style.licol);
+  curve_section(lines, ncurv, "lstyl", style.lstyl);
+  curve_section(lines, ncurv, "marco", style.marco);
+  curve_section(lines, ncurv, "marty", style.marty);
 
-  if (!next_text(reader)) errmsg("Unexpected end of file");
-  if (std::strcmp(reader.text(), "END_OF_FILE") != 0) errmsg("Missing END_OF_FILE");
+  if (!next_text(lines)) errmsg("Unexpected end of file");
+  if (std::strcmp(text, "END_OF_FILE") != 0) errmsg("Missing END_OF_FILE");
   return o;
 }
 
 }  // namespace
 
 PlotOptions wrtdef(const std::string& path, std::string_view job, int ncurv, int mxpnt, const DataRange& range,
-                   const CurveStyle& style) {
+                   CurveStyle style) {
   PlotOptions o = defopt(job, ncurv, range, style);
   std::printf("\nWriting file: %s\n", path.c_str());
-  toolkit::FileOwner out(std::fopen(path.c_str(), "w"));
-  if (!out) errmsg("Unable to open output file - jobname.def");
+  toolkit::FileOwner out = toolkit::openout(path, "jobname.def", toolkit::Form::text);
   putdef(out.get(), ncurv, mxpnt, range, o);
-  toolkit::closeout(out.release(), "jobname.def");
+  toolkit::closeout(std::move(out), "jobname.def");
   return o;
 }
 
-PlotOptions getdef(std::string_view job, int ncurv, int mxpnt, const DataRange& range, const CurveStyle& style) {
+PlotOptions getdef(std::string_view job, int ncurv, int mxpnt, const DataRange& range, CurveStyle style) {
   const std::string path = toolkit::mkname(job, ".def");
-  if (const toolkit::FileOwner in{toolkit::openin(path)}) {
+  if (const toolkit::FileOwner in = toolkit::openin(path)) {
     std::printf("\nReading file: %s\n", path.c_str());
     return rddef(in.get(), ncurv, style);
   }
   // The program never changes an existing options file: one that exists but
   // cannot be read (no permission) must not be replaced by defaults.
-  struct stat info;
-  if (stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+  if (toolkit::platform::isfile(path)) {
     std::printf("\nReading file: %s\n", path.c_str());
     errmsg("Unable to read file - jobname.def");
   }

@@ -29,7 +29,7 @@ struct CurveStyle {
 // Reads jobname.def when it exists; otherwise writes it with defaults from
 // the data ranges and returns those defaults (exact, not as rounded in the
 // file). Stops the program on any error.
-PlotOptions getdef(std::string_view job, int ncurv, int mxpnt, const DataRange& range, const CurveStyle& style);
+PlotOptions getdef(std::string_view job, int ncurv, int mxpnt, const DataRange& range, CurveStyle style);
 
 // The default interval between axes for a data range R > 0: the smallest
 // value of 1, 2, 2.5, 5 times a power of ten that is at least R / 10.001.
@@ -38,6 +38,6 @@ double defint(double range);
 // The branch of a first run: writes the options file at path with the
 // defaults from the data ranges, and returns those defaults.
 PlotOptions wrtdef(const std::string& path, std::string_view job, int ncurv, int mxpnt, const DataRange& range,
-                   const CurveStyle& style);
+                   CurveStyle style);
 
 }  // namespace plotcad

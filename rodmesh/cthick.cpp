@@ -68,8 +68,8 @@ void cthick(int per_bar, double radius, double halfw, double halfh, char type, B
   }
 
   for (int n = 0; n < 8; ++n) {
-    const toolkit::Vec1<double> near = tpl.posit[1 + n];
-    const toolkit::Vec1<double> far = tpl.posit[13 + n];
+    toolkit::Vec1<double> near = tpl.posit[1 + n];
+    toolkit::Vec1<double> far = tpl.posit[13 + n];
     near[1] = 0.0;
     near[2] = eta[n];
     near[3] = zeta[n];
@@ -78,7 +78,7 @@ void cthick(int per_bar, double radius, double halfw, double halfh, char type, B
     far[3] = zeta[n];
   }
   for (int m = 0; m < 4; ++m) {
-    const toolkit::Vec1<double> middle = tpl.posit[9 + m];
+    toolkit::Vec1<double> middle = tpl.posit[9 + m];
     middle[1] = 0.5;
     middle[2] = eta[2 * m];
     middle[3] = zeta[2 * m];

@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "rodmesh/numreader.hpp"
+#include <cmath>
+
+#include "rodmesh/meshread.hpp"
 #include "toolkit/diagnostics.hpp"
-#include "toolkit/fileowner.hpp"
-#include "toolkit/filename.hpp"
-#include "toolkit/linein.hpp"
+#include "toolkit/files.hpp"
+#include "toolkit/reader.hpp"
 
 namespace rodmesh {
 
@@ -23,20 +24,20 @@ void rdeval(int ne, std::string_view job, std::string_view extension, toolkit::V
   using toolkit::errmsg;
   const std::string name = toolkit::mkname(job, evaend(extension));
   std::printf("\nReading file: %s\n", name.c_str());
-  const toolkit::FileOwner file(toolkit::openin(name));
+  const toolkit::FileOwner file = toolkit::openin(name);
   if (!file) errmsg("File not found - jobname_ext.eva");
 
   // Whatever cannot be read as the number due, the end of the file or a
   // word, is reported alike: the value is missing at that element.
-  NumReader reader(file.get(), "jobname_ext.eva");
+  toolkit::Reader reader(file.get(), "jobname_ext.eva");
+  std::string_view token;
   for (int i = 1; i <= ne; ++i) {
     std::int64_t number = 0;
-    if (reader.integer(number) != Got::number) errmsg("Unexpected end of file", i);
+    if (!reader.token(token) || !tokint(token, number)) errmsg("Unexpected end of file", i);
     if (number != i) errmsg("Wrong element number", i);
     double value = 0.0;
-    const Got got = reader.real(value);
-    if (got == Got::range) errmsg("Value out of range", i);
-    if (got != Got::number) errmsg("Unexpected end of file", i);
+    if (!reader.token(token) || !tokreal(token, value)) errmsg("Unexpected end of file", i);
+    if (!std::isfinite(value)) errmsg("Value out of range", i);
     // A last line without line feed ends at the end of the file: its value
     // was read whole and stands.
     reader.skipln();

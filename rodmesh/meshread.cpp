@@ -1,11 +1,12 @@
 #include "rodmesh/meshread.hpp"
 
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #include "toolkit/diagnostics.hpp"
-#include "toolkit/linein.hpp"
+#include "toolkit/numbers.hpp"
 #include "toolkit/scanning.hpp"
 
 namespace rodmesh {
@@ -16,9 +17,9 @@ using toolkit::errmsg;
 
 // A title line without its line end and outer blanks, cut to its first
 // limit characters.
-std::string rdtitl(std::FILE* file, std::size_t limit) {
+std::string read_title(toolkit::Reader& reader, std::size_t limit) {
   toolkit::LineBuf line;
-  toolkit::getln(file, line);
+  reader.getln(line);
   toolkit::elimnl(line.data());
   toolkit::trimst(line.data());
   const std::size_t n = std::strlen(line.data());
@@ -40,26 +41,24 @@ enum class Section { counts, element, node, special };
 
 // The next integer; the end of the file or a word that is not an integer
 // stops the run at once, never leaving a value of an earlier read in place.
-std::int64_t next_int(NumReader& reader, Section where, int i) {
+std::int64_t next_int(toolkit::Reader& reader, Section where, int i) {
+  std::string_view token;
+  if (!reader.token(token)) stop_at(where, i, "Unexpected end of file");
   std::int64_t value = 0;
-  switch (reader.integer(value)) {
-    case Got::number: return value;
-    case Got::end: stop_at(where, i, "Unexpected end of file");
-    default: stop_at(where, i, "Integer expected");
-  }
+  if (!tokint(token, value)) stop_at(where, i, "Integer expected");
+  return value;
 }
 
-double next_real(NumReader& reader, Section where, int i) {
+double next_real(toolkit::Reader& reader, Section where, int i) {
+  std::string_view token;
+  if (!reader.token(token)) stop_at(where, i, "Unexpected end of file");
   double value = 0.0;
-  switch (reader.real(value)) {
-    case Got::number: return value;
-    case Got::end: stop_at(where, i, "Unexpected end of file");
-    case Got::range: stop_at(where, i, "Real number out of range");
-    default: stop_at(where, i, "Real number expected");
-  }
+  if (!tokreal(token, value)) stop_at(where, i, "Real number expected");
+  if (!std::isfinite(value)) stop_at(where, i, "Real number out of range");
+  return value;
 }
 
-int next_count(NumReader& reader) {
+int next_count(toolkit::Reader& reader) {
   const std::int64_t value = next_int(reader, Section::counts, 0);
   if (value < 0) stop_at(Section::counts, 0, "Negative count in the count line");
   if (value > INT_MAX) stop_at(Section::counts, 0, "Count out of range");
@@ -68,9 +67,19 @@ int next_count(NumReader& reader) {
 
 }  // namespace
 
-void rdhead(std::FILE* file, NumReader& reader, Titles& titles, Mesh& mesh) {
-  titles.header = rdtitl(file, header_length);
-  titles.drawing = rdtitl(file, drawing_length);
+bool tokint(std::string_view token, std::int64_t& value) {
+  return token.size() <= toolkit::token_limit && toolkit::toint(token, value);
+}
+
+bool tokreal(std::string_view token, double& value) {
+  if (token.size() > toolkit::token_limit || !toolkit::isrecreal(token)) return false;
+  value = toolkit::toreal(token);
+  return true;
+}
+
+void rdhead(toolkit::Reader& reader, Titles& titles, Mesh& mesh) {
+  titles.header = read_title(reader, header_length);
+  titles.drawing = read_title(reader, drawing_length);
   mesh.ne = next_count(reader);
   mesh.nn = next_count(reader);
   mesh.ns = next_count(reader);
@@ -82,7 +91,7 @@ namespace {
 // The records with all their checks. Store puts them into the mesh's
 // arrays; without it they are read and checked only.
 template <bool Store>
-void records(NumReader& reader, Mesh& mesh) {
+void records(toolkit::Reader& reader, Mesh& mesh) {
   std::printf("\nNumber of      elements = %8d\n", mesh.ne);
   std::printf("Number of         nodes = %8d\n", mesh.nn);
   std::printf("Number of special nodes = %8d\n", mesh.ns);
@@ -128,8 +137,8 @@ void records(NumReader& reader, Mesh& mesh) {
 
 }  // namespace
 
-void rdrecs(NumReader& reader, Mesh& mesh) { records<true>(reader, mesh); }
+void rdrecs(toolkit::Reader& reader, Mesh& mesh) { records<true>(reader, mesh); }
 
-void ckrecs(NumReader& reader, Mesh& mesh) { records<false>(reader, mesh); }
+void check_records(toolkit::Reader& reader, Mesh& mesh) { records<false>(reader, mesh); }
 
 }  // namespace rodmesh

@@ -5,17 +5,14 @@
 #include <memory>
 #include <string>
 
-#include "toolkit/diagnostics.hpp"
-#include "toolkit/fileowner.hpp"
-#include "toolkit/filename.hpp"
+#include "toolkit/files.hpp"
 #include "toolkit/numfmt.hpp"
-#include "toolkit/output.hpp"
 
 namespace rodmesh {
 
 namespace {
 
-constexpr const char* generic_name = "jobname_th.zmf";
+constexpr std::string_view generic_name = "jobname_th.zmf";
 
 // Lines are formatted into a large block that goes to the file whole. A
 // failed write stops the run at once rather than formatting the rest of a
@@ -33,7 +30,7 @@ class Block {
 
   void flush() {
     const std::size_t n = static_cast<std::size_t>(end_ - data_.get());
-    if (n > 0 && std::fwrite(data_.get(), 1, n, file_) != n) toolkit::errmsg(std::string("Error writing file - ") + generic_name);
+    toolkit::put(file_, {data_.get(), n}, generic_name);
     end_ = data_.get();
   }
 
@@ -58,8 +55,7 @@ void wrmesh(std::string_view job, const Titles& titles, const Mesh& mesh) {
   using toolkit::putint;
   const std::string name = toolkit::mkname(job, "_th.zmf");
   std::printf("\nWriting file: %s\n", name.c_str());
-  toolkit::FileOwner owner(std::fopen(name.c_str(), "w"));
-  if (!owner) toolkit::errmsg(std::string("Unable to open output file - ") + generic_name);
+  toolkit::FileOwner owner = toolkit::openout(name, generic_name, toolkit::Form::text);
   std::FILE* file = owner.get();
 
   std::fprintf(file, "%s\n%s\n", titles.header.c_str(), titles.drawing.c_str());
@@ -103,7 +99,7 @@ void wrmesh(std::string_view job, const Titles& titles, const Mesh& mesh) {
     block.advance(p);
   }
   block.flush();
-  toolkit::closeout(owner.release(), generic_name);
+  toolkit::closeout(std::move(owner), generic_name);
 }
 
 }  // namespace rodmesh

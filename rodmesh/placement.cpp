@@ -15,7 +15,7 @@ void placeb(int k, BarTemplate& tpl, toolkit::Mat1<double> frame, double length,
   bool finite = true;
   for (int i = 1; i <= solid_nodes; ++i) {
     const toolkit::Vec1<double> local = tpl.posit[i];
-    const toolkit::Vec1<double> node = solid.coord[offset + i];
+    toolkit::Vec1<double> node = solid.coord[offset + i];
     for (int j = 1; j <= ncoor; ++j) {
       // The terms are summed from zero in this order, then the node A added:
       // the printed digits depend on it.

@@ -12,7 +12,6 @@
 #include "rodmesh/mesh.hpp"
 #include "rodmesh/meshread.hpp"
 #include "rodmesh/meshwrite.hpp"
-#include "rodmesh/numreader.hpp"
 #include "rodmesh/placement.hpp"
 #include "rodmesh/section.hpp"
 #include "rodmesh/settings.hpp"
@@ -20,9 +19,9 @@
 #include "toolkit/banner.hpp"
 #include "toolkit/diagnostics.hpp"
 #include "toolkit/dialogue.hpp"
-#include "toolkit/filename.hpp"
-#include "toolkit/linein.hpp"
-#include "toolkit/output.hpp"
+#include "toolkit/files.hpp"
+#include "toolkit/platform.hpp"
+#include "toolkit/reader.hpp"
 
 namespace {
 
@@ -35,7 +34,7 @@ constexpr int max_bars = INT_MAX / rodmesh::solid_nodes;
 
 int main(int argc, char** argv) {
   using namespace rodmesh;
-  toolkit::holdstd();
+  toolkit::platform::holdstd();
   toolkit::prtban();
 
   std::string job;
@@ -58,26 +57,29 @@ int main(int argc, char** argv) {
   if (values_file) toolkit::mkname(job, evaend(settings.extension));
 
   std::printf("\nReading file: %s\n", input_name.c_str());
-  std::FILE* file = toolkit::openin(input_name);
-  if (file == nullptr) errmsg("File not found - jobname.zmf");
+  toolkit::FileOwner file = toolkit::openin(input_name);
+  if (!file) errmsg("File not found - jobname.zmf");
   Titles titles;
   Mesh mesh;
   {
-    NumReader reader(file, "jobname.zmf");
-    rdhead(file, reader, titles, mesh);
+    toolkit::Reader reader(file.get(), "jobname.zmf");
+    rdhead(reader, titles, mesh);
     if (mesh.ne > max_bars) errmsg("Too many elements for the numbering of the solid mesh");
     // Counts that the file cannot hold would reserve up to tens of gigabytes
     // before the reading finds the end of the file. Such a file is read
     // through without storing: it stops where its records run out, with the
     // same messages.
-    if (!reader.room(3LL * mesh.ne + 4LL * mesh.nn + 2LL * mesh.ns)) {
-      ckrecs(reader, mesh);
+    // Each number takes a byte and a blank between it and the next.
+    const std::int64_t numbers = 3LL * mesh.ne + 4LL * mesh.nn + 2LL * mesh.ns;
+    const std::int64_t unread = reader.unread();
+    if (numbers > 0 && unread >= 0 && unread < 2 * numbers - 1) {
+      check_records(reader, mesh);
       errmsg("rodmesh: internal error 5 (records beyond the end of the file)");
     }
     allmsh(mesh);
     rdrecs(reader, mesh);
   }
-  std::fclose(file);
+  file.reset();
 
   for (int i = 1; i <= mesh.ne; ++i) {
     if (mesh.nnode[i] < 2) errmsg("Number of nodes of an element is less than 2");

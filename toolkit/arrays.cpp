@@ -4,47 +4,28 @@
 #include <limits>
 #include <string>
 
-#include <sys/mman.h>
-
 #include "toolkit/diagnostics.hpp"
+#include "toolkit/platform.hpp"
 
 namespace toolkit {
 
 namespace {
 
-// Requests count elements (at least one) from the heap. The size is computed
-// in 64 bits; a size that does not fit is an allocation failure, never a
-// short block.
+// Whether count elements have a size that the heap can be asked for: the
+// size is computed in 64 bits, and one that does not fit is an allocation
+// failure, never a short block.
 template <class T>
 bool fits(std::int64_t count) {
   return count <= static_cast<std::int64_t>(std::numeric_limits<std::size_t>::max() / sizeof(T)) &&
          count <= std::numeric_limits<std::int64_t>::max() / static_cast<std::int64_t>(sizeof(T));
 }
 
-// The size of a large page of the machine's memory management, where the
-// system offers them transparently.
-constexpr std::size_t large_page = std::size_t{1} << 21;
-
-// A block of memory, freed with std::free. Large blocks start on a large
-// page and ask for large pages: a program that fills hundreds of megabytes
-// otherwise spends much of its time taking one fault per small page on the
-// first touch (on some virtual machines about 10 microseconds each). Only
-// the whole large pages inside the block are marked, so the block never
-// holds more memory than it asks for; where the system has no such pages,
-// the advice has no effect.
-void* heap_block(std::size_t size) {
-  if (size < 2 * large_page) return std::malloc(size);
-  void* block = nullptr;
-  if (posix_memalign(&block, large_page, size) != 0) return nullptr;
-  madvise(block, size & ~(large_page - 1), MADV_HUGEPAGE);
-  return block;
-}
-
+// Requests count elements (at least one) from the heap.
 template <class T>
 T* request(std::int64_t count) {
   if (count < 1) count = 1;
   if (!fits<T>(count)) errmsg("Memory allocation failed");
-  void* block = heap_block(static_cast<std::size_t>(count) * sizeof(T));
+  void* block = platform::heapblock(static_cast<std::size_t>(count) * sizeof(T));
   if (block == nullptr) errmsg("Memory allocation failed");
   return static_cast<T*>(block);
 }

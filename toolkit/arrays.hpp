@@ -18,7 +18,8 @@ template <class T>
 struct Vec1 {
   T* block = nullptr;
 
-  T& operator[](std::ptrdiff_t i) const { return block[i - 1]; }
+  T& operator[](std::ptrdiff_t i) { return block[i - 1]; }
+  const T& operator[](std::ptrdiff_t i) const { return block[i - 1]; }
   explicit operator bool() const { return block != nullptr; }
   // The first element, for code that walks the block as one run.
   T* data() const { return block; }

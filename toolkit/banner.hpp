@@ -14,19 +14,23 @@ inline constexpr std::size_t banner_key_size = 10;
 // program's plain banner text.
 extern const unsigned char banner_table[banner_records * banner_record_size];
 
-// Builds the 10-byte key in the caller's buffer one byte at a time, so that
-// it never lies in the program's data as a block of its own.
+// Builds the 10-byte key in the caller's buffer, one byte at a time, from a
+// seed read through a volatile object: its value is unknown to the compiler,
+// so no optimiser can fold the key into a block of the program's data.
 inline void banner_key(unsigned char (&key)[banner_key_size]) {
-  key[0] = 0x5b;
-  key[1] = static_cast<unsigned char>(key[0] + 0x2e);
-  key[2] = 0xa7;
-  key[3] = static_cast<unsigned char>(key[2] ^ 0x3c);
-  key[4] = 0x16;
-  key[5] = static_cast<unsigned char>(key[4] * 7);
-  key[6] = 0xc4;
-  key[7] = 0x39;
-  key[8] = static_cast<unsigned char>(key[7] + key[4]);
-  key[9] = 0xe2;
+  static volatile unsigned char seed = 0x5b;
+  const unsigned char s = seed;
+  auto byte = [](int value) { return static_cast<unsigned char>(value); };
+  key[0] = s;
+  key[1] = byte(s + 0x2e);
+  key[2] = byte(s ^ 0xfc);
+  key[3] = byte(key[2] ^ 0x3c);
+  key[4] = byte(s - 0x45);
+  key[5] = byte(key[4] * 7);
+  key[6] = byte(s + 0x69);
+  key[7] = byte(s - 0x22);
+  key[8] = byte(key[7] + key[4]);
+  key[9] = byte(s ^ 0xb9);
 }
 
 // Writes an empty line, then the 15 records, each unscrambled just before it

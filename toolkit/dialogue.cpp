@@ -1,14 +1,15 @@
 #include "toolkit/dialogue.hpp"
 
 #include <algorithm>
-#include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "toolkit/diagnostics.hpp"
-#include "toolkit/numcheck.hpp"
+#include "toolkit/numbers.hpp"
+#include "toolkit/reader.hpp"
 
 namespace toolkit {
 
@@ -27,14 +28,11 @@ bool job_char(char c) {
          std::strchr("$./:\\_", c) != nullptr;
 }
 
-// An integer answer that chkint accepted, converted without wrapping.
-bool to_int(const char* word, int& value) {
-  const char* first = word;
-  while (*first == ' ') ++first;
-  if (*first == '+') ++first;
-  const char* last = first + std::strlen(first);
-  auto [end, error] = std::from_chars(first, last, value);
-  return error == std::errc() && end == last;
+// The answers: standard input, where the end of the input and a failed
+// read end an answer alike.
+Reader& answers() {
+  static Reader input(Reader::StandardInput{""});
+  return input;
 }
 
 }  // namespace
@@ -43,19 +41,19 @@ void rdline(char* buffer, std::size_t limit) {
   if (limit == 0) return;
   // The prompt must be visible before the answer is awaited on a console.
   std::fflush(stdout);
+  Reader& in = answers();
   std::size_t stored = 0;
-  int c = std::getchar();
-  if (c == EOF) errmsg("Unexpected end of input");
-  while (c != EOF && c != '\n') {
+  int c = in.get();
+  if (c < 0) errmsg("Unexpected end of input");
+  while (c >= 0 && c != '\n') {
     if (c == '\r') {
       // A carriage return ends the line; one with a line feed after it ends
       // just the one line.
-      int next = std::getchar();
-      if (next != '\n' && next != EOF) std::ungetc(next, stdin);
+      if (in.peek() == '\n') in.get();
       break;
     }
     if (stored + 1 < limit) buffer[stored++] = static_cast<char>(c);
-    c = std::getchar();
+    c = in.get();
   }
   buffer[stored] = '\0';
 }
@@ -93,12 +91,11 @@ double askrea(std::string_view prompt, double default_value) {
       std::printf("You answered: %.15lg\n", default_value);
       return default_value;
     }
-    double value = 0.0;
-    const int converted = std::sscanf(answer.data(), "%lf", &value);
     const bool syntax = chkrea(answer.data()).ok;
+    const double value = syntax ? toreal(answer.data()) : 0.0;
     echo(answer.data());
     // A value beyond the range of a double would become an infinity.
-    if (converted == 1 && syntax && std::isfinite(value)) return value;
+    if (syntax && std::isfinite(value)) return value;
     repeat();
   }
 }
@@ -115,11 +112,11 @@ int askint(std::string_view prompt, int default_value) {
       std::printf("You answered: %d\n", default_value);
       return default_value;
     }
-    int value = 0;
-    const bool syntax = chkint(answer.data()).ok;
+    std::int64_t value = 0;
+    const bool syntax = chkint(answer.data()).ok && toint(answer.data(), value);
     echo(answer.data());
     // An answer beyond the 32-bit range is refused rather than wrapped.
-    if (syntax && to_int(answer.data(), value)) return value;
+    if (syntax && value >= INT32_MIN && value <= INT32_MAX) return static_cast<int>(value);
     repeat();
   }
 }

@@ -19,8 +19,11 @@ int splitw(LineBuf& line, Words& words) {
   line[990] = '\0';
   if (std::strlen(line.data()) > 980) errmsg("Line too long");
   char* text = line.data();
-  char* end = std::strpbrk(text, "#\r\n");
-  if (end != nullptr) *end = '\0';
+  for (char* p = text; *p != '\0'; ++p)
+    if (*p == '#' || *p == '\r' || *p == '\n') {
+      *p = '\0';
+      break;
+    }
 
   int count = 0;
   bool after_gap = true;
@@ -58,6 +61,17 @@ void trimst(char* text) {
   int b = nlead(view);
   std::memmove(text, text + b, static_cast<std::size_t>(e - b));
   text[e - b] = '\0';
+}
+
+bool nulbyte(std::string_view piece) { return piece.find('\0') != std::string_view::npos; }
+
+bool crinside(std::string_view piece, char before) {
+  auto line_end = [](char c) { return c == '\r' || c == '\n'; };
+  if (piece.empty()) return false;
+  if (before == '\r' && !line_end(piece[0])) return true;
+  for (std::size_t cr = piece.find('\r'); cr != std::string_view::npos; cr = piece.find('\r', cr + 1))
+    if (cr + 1 < piece.size() && !line_end(piece[cr + 1])) return true;
+  return false;
 }
 
 }  // namespace toolkit

@@ -31,4 +31,14 @@ int nlead(std::string_view text);
 // Removes leading and trailing blanks in place.
 void trimst(char* text);
 
+// Checks on a piece of a line that a reader hands out. A zero byte would
+// hide the rest of its line from every routine that takes the line as a
+// text. A carriage return followed by anything but another carriage return
+// or a line feed is an old CR-only line end, which would make many lines
+// pass for one: before is the byte before the piece (a line feed at the
+// start of a line), and a carriage return that ends the piece is judged by
+// the next piece.
+bool nulbyte(std::string_view piece);
+bool crinside(std::string_view piece, char before = '\n');
+
 }  // namespace toolkit

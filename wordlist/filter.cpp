@@ -6,16 +6,19 @@
 
 #include "toolkit/diagnostics.hpp"
 #include "toolkit/scanning.hpp"
-#include "wordlist/linereader.hpp"
 #include "wordlist/wordwriter.hpp"
 
 namespace wordlist {
 
-void filter(int input_fd, std::FILE* out, bool console) {
-  LineReader input(input_fd);
+void filter(toolkit::Reader& input, std::FILE* out) {
   WordWriter output(out);
 
-  for (std::string_view piece; !(piece = input.next()).empty();) {
+  for (;;) {
+    // A read that may wait: everything so far goes out first, and a read
+    // error that stops the program finds it written.
+    if (!input.ready()) output.finish();
+    std::string_view piece = input.piece();
+    if (piece.empty()) break;
     // A read is a zero-terminated text: a zero byte read from the input ends
     // the line there, and what follows it up to the line feed is never seen.
     if (const void* zero = std::memchr(piece.data(), '\0', piece.size()))
@@ -32,11 +35,9 @@ void filter(int input_fd, std::FILE* out, bool console) {
     piece.remove_suffix(1);
     if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);
     output.words(piece);
-    if (console) output.finish();
   }
 
   output.finish();
-  if (input.failed()) toolkit::errmsg("Error reading standard input");
 }
 
 }  // namespace wordlist

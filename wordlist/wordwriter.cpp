@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "toolkit/output.hpp"
+#include "toolkit/files.hpp"
 #include "toolkit/scanning.hpp"
 
 namespace wordlist {

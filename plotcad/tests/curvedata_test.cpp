@@ -123,6 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"0 0\n1 1\n2 2\n3 3\n4 4\n5\n", "\n\n", "\nReading point n.        6\n",
             "Invalid number of words in the line", 0},
         Bad{"0 0\n1 -2e400\n", "\n\n", "\nReading point n.        2\n", "Number out of range", 0},
+        // The syntax of both words comes before the range of either.
+        Bad{"0 0\n1e400 x\n", "\n\n", "\nReading point n.        2\n", "Syntax error", 0},
         // Old CR-only line ends: one read holds every line.
         Bad{"0 0\r1 1\r2 2\r", "\n\n", "", "Carriage return inside a line (line ends must be LF or CR LF)", 1},
         Bad{"2\n0 0\n1 1\r\n3\r0 0\r", "points =        2\n", "",

@@ -30,9 +30,10 @@ Drawn draw(Body body, std::string_view answers = {}) {
               scratch,
               [&] {
                 Layer layer{};
-                std::FILE* file = dxopen("job", layer);
+                toolkit::FileOwner drawing = dxopen("job", layer);
+    std::FILE* file = drawing.get();
                 body(layer, file);
-                dxclos(file);
+                dxclos(std::move(drawing));
               },
               answers),
           ""};

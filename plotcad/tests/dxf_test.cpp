@@ -20,10 +20,11 @@ std::string drawing(Body body) {
   harness::Scratch scratch;
   auto o = expect::in_dir(scratch, [&] {
     Layer layer{};
-    std::FILE* file = dxopen("job", layer);
+    toolkit::FileOwner drawing = dxopen("job", layer);
+    std::FILE* file = drawing.get();
     if (std::string(layer.data()) != "0") std::_Exit(3);
     body(layer, file);
-    dxclos(file);
+    dxclos(std::move(drawing));
   });
   EXPECT_EQ(o.status, 0) << o.err;
   return scratch.read("job.dxf");
@@ -158,14 +159,15 @@ TEST(DxfWriter, LayerNamesAreTrimmedAndCutToEightCharacters) {
   }
 }
 
-TEST(DxfWriter, GivesNoFileWhenTheDrawingCannotBeCreated) {
+TEST(DxfWriter, StopsWhenTheDrawingCannotBeCreated) {
   harness::Scratch scratch;
   mkdir(scratch.path("job.dxf").c_str(), 0755);
   auto o = expect::in_dir(scratch, [] {
     Layer layer{};
-    std::_Exit(dxopen("job", layer) == nullptr ? 0 : 2);
+    dxopen("job", layer);
   });
-  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.err, harness::error_block("Unable to open output file - jobname.dxf"));
+  EXPECT_EQ(o.status, 1);
 }
 
 TEST(DxfWriter, AFullDiskStopsTheProgram) {
@@ -174,12 +176,13 @@ TEST(DxfWriter, AFullDiskStopsTheProgram) {
     scratch.symlink("job.dxf", "/dev/full");
     auto o = expect::in_dir(scratch, [=] {
       Layer layer{};
-      std::FILE* file = dxopen("job", layer);
+      toolkit::FileOwner drawing = dxopen("job", layer);
+    std::FILE* file = drawing.get();
       PolyStream poly(layer, file);
       for (int k = 0; k < vertices; ++k) poly.vertex(k, k, 0);
       poly.end();
       std::fputs("not reached after a failed write\n", stdout);
-      dxclos(file);
+      dxclos(std::move(drawing));
     });
     EXPECT_EQ(o.err, harness::error_block("Error writing file - jobname.dxf"));
     EXPECT_EQ(o.status, 1);

@@ -1,78 +1,11 @@
-#include "plotcad/numbers.hpp"
+#include "plotcad/pointline.hpp"
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
-#include <system_error>
-
-#include "toolkit/numcheck.hpp"
 
 namespace plotcad {
-
-namespace {
-
-// Magnitude up to which integer words are accumulated exactly.
-constexpr std::int64_t clamp_limit = std::int64_t{1} << 40;
-
-std::int64_t accumulate(const char* word) {
-  const char* p = word;
-  while (*p == ' ') ++p;
-  bool negative = false;
-  if (*p == '+' || *p == '-') negative = *p++ == '-';
-  std::int64_t value = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) {
-    value = value * 10 + (*p - '0');
-    if (value > clamp_limit) value = clamp_limit;
-  }
-  return negative ? -value : value;
-}
-
-}  // namespace
-
-bool toint(const char* word, std::int32_t& value) {
-  const std::int64_t v = accumulate(word);
-  if (v < INT32_MIN || v > INT32_MAX) return false;
-  value = static_cast<std::int32_t>(v);
-  return true;
-}
-
-std::int64_t toclamp(const char* word) { return accumulate(word); }
-
-double toreal(const char* word) {
-  const char* first = word;
-  while (*first == ' ') ++first;
-  // from_chars takes no '+'; the conversion of the rest is the same.
-  const char* digits = *first == '+' ? first + 1 : first;
-  const char* last = digits + std::strlen(digits);
-  double value = 0.0;
-  auto [end, error] = std::from_chars(digits, last, value, std::chars_format::general);
-  if (error == std::errc() && end == last) return value;
-  // Out of range (either way) or a form from_chars does not take: the C
-  // conversion, in the C locale the programs never leave, decides.
-  return std::strtod(first, nullptr);
-}
-
-bool isreal(const char* word) {
-  auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  const char* p = word;
-  if (*p == '+' || *p == '-') ++p;
-  int mantissa = 0;
-  for (; digit(*p); ++p) ++mantissa;
-  if (*p == '.')
-    for (++p; digit(*p); ++p) ++mantissa;
-  bool plain = mantissa > 0;
-  if (plain && (*p == 'e' || *p == 'E')) {
-    ++p;
-    if (*p == '+' || *p == '-') ++p;
-    int exponent = 0;
-    for (; digit(*p); ++p) ++exponent;
-    plain = exponent >= 1 && exponent <= 3;
-  }
-  // Everything the fast path takes, chkrea takes too; the rest it decides.
-  return (plain && *p == '\0') || toolkit::chkrea(word).ok;
-}
 
 namespace {
 
@@ -195,16 +128,8 @@ bool blank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-bool fastreal(const char* word, double& value) {
-  double v;
-  const char* end = scanreal(word, v);
-  if (end == nullptr || *end != '\0') return false;
-  value = v;
-  return true;
-}
-
 bool fastpair(const char* line, std::size_t length, double& x, double& y, bool& whole) {
-  if (length > short_line) return false;
+  if (length > 980) return false;  // longer lines are splitw's to refuse
   double first;
   double second;
   const char* p = line;
@@ -220,21 +145,6 @@ bool fastpair(const char* line, std::size_t length, double& x, double& y, bool& 
   x = first;
   y = second;
   return true;
-}
-
-bool fastpair(const char* line, std::size_t length, double& x, double& y) {
-  bool whole;
-  return fastpair(line, length, x, y, whole);
-}
-
-bool mayovf(const char* word) {
-  const std::size_t n = std::strlen(word);
-  if (n >= 200) return true;
-  const char* e = std::strpbrk(word, "eE");
-  if (e == nullptr) return false;
-  const char* p = e + 1;
-  if (*p == '+' || *p == '-') ++p;
-  return std::strlen(p) >= 3;
 }
 
 }  // namespace plotcad

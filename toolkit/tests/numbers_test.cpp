@@ -1,10 +1,13 @@
 #include <cstdio>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
+#include <utility>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "toolkit/numcheck.hpp"
+#include "toolkit/numbers.hpp"
 
 namespace {
 
@@ -64,6 +67,47 @@ TEST(NumberChecks, AcceptedRealsConvertWhole) {
     EXPECT_EQ(std::sscanf(word, "%lf%n", &value, &used), 1) << word;
     EXPECT_EQ(used, static_cast<int>(std::string(word).size())) << word;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The conversions: integers held at the 64-bit bounds, reals correctly
+// rounded, overflow an infinity and underflow zero or a subnormal.
+TEST(NumberConversions, IntegersSaturateAndRealsRoundAsTheStandardConversion) {
+  constexpr std::int64_t top = std::numeric_limits<std::int64_t>::max();
+  constexpr std::int64_t bottom = std::numeric_limits<std::int64_t>::min();
+  const std::pair<const char*, std::int64_t> integers[] = {
+      {"12", 12},     {"+7", 7},  {"-0", 0},   {"  -2147483649", -2147483649LL}, {"9223372036854775807", top},
+      {"9223372036854775808", top}, {"-9223372036854775808", bottom}, {"-99999999999999999999999", bottom},
+      {"00000000000000000000000000042", 42}};
+  for (const auto& [word, expected] : integers) {
+    std::int64_t value = 0;
+    EXPECT_TRUE(toolkit::toint(word, value)) << word;
+    EXPECT_EQ(value, expected) << word;
+  }
+  for (const char* word : {"1.0", "12a", "+", "-", "--1", "0x10", "", "1 "}) {
+    std::int64_t value = 0;
+    EXPECT_FALSE(toolkit::toint(word, value)) << word;
+  }
+
+  for (const char* word : {"0.1", "-1.5", "+2.", ".25e1", "1E+0005", "  3.14159265358979", "1e-300", "2.5e-320",
+                           "123456789012345678901234567890", "0.000000000000000000000000000001"})
+    EXPECT_EQ(toolkit::toreal(word), std::strtod(word, nullptr)) << word;
+  EXPECT_TRUE(std::isinf(toolkit::toreal("1e400")));
+  EXPECT_TRUE(std::isinf(toolkit::toreal("-1e999")));
+  EXPECT_EQ(toolkit::toreal("1e-400"), 0.0);
+  EXPECT_EQ(toolkit::toreal("4e-320"), std::strtod("4e-320", nullptr));
+}
+
+// The tokens of the record sections: the real grammar without blanks and
+// without a limit on the exponent's digits.
+TEST(NumberChecks, RecordTokens) {
+  for (const char* token : {"-1.5", "+2.", ".25e1", "1E+0005", "1e1000", "7"})
+    EXPECT_TRUE(toolkit::isrecreal(token)) << token;
+  for (const char* token : {"inf", "nan", "0x1p3", ".", "1e", "1e+", "1.5.2", "2.5x", "1,5", "e5", "", " 1", "1+e5"})
+    EXPECT_FALSE(toolkit::isrecreal(token)) << token;
 }
 
 }  // namespace

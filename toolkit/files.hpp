@@ -1,0 +1,61 @@
+#pragma once
+// Files of a job: their names, opening them, owning them while they are
+// open, and checked output, so that a full disk or a closed stream never
+// passes as success.
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace toolkit {
+
+inline constexpr std::size_t name_size = 84;
+
+// The job name followed by the ending. A name that would not fit the 84-byte
+// buffers (83 characters and a zero) stops the program: it is never cut.
+std::string mkname(std::string_view job, std::string_view ending);
+
+struct CloseFile {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Closes its stream when it goes out of scope. In the programs errmsg ends
+// the process through std::exit, which flushes and closes every open stream
+// as before; in the fuzzing build errmsg unwinds to the fuzz target, and the
+// owner closes the file, so that no input leaves a descriptor or a stream
+// buffer behind. An output file is handed to closeout with release(): its
+// close is checked there.
+using FileOwner = std::unique_ptr<std::FILE, CloseFile>;
+
+// Opens an input for reading, byte for byte (the readers take LF and CR LF
+// line ends alike); no file when it cannot be opened or is a directory.
+FileOwner openin(const std::string& name);
+
+// How an output is written: as the system's text (CR LF line ends where
+// that is the custom), or byte for byte as a copy of an input.
+enum class Form { text, bytes };
+
+// Creates or replaces an output file; stops the program with "Unable to open
+// output file - " and its generic name ("jobname.dxf") when it cannot.
+FileOwner openout(const std::string& name, std::string_view generic_name, Form form);
+
+// Writes bytes to an output file; stops the program with "Error writing
+// file - " and the generic name when the write fails.
+void put(std::FILE* out, std::string_view bytes, std::string_view generic_name);
+
+// Flushes and closes an output file; when any write to it failed, stops with
+// "Error writing file - " and the file's generic name.
+void closeout(FileOwner out, std::string_view generic_name);
+
+// Flushes standard output and stops with an ERROR block when anything written
+// to it was lost. A reader that went away (a closed pipe) ends the program
+// quietly with status 1 instead.
+void endout();
+
+// Stops right after a write to standard output failed, as endout would: to be
+// called while the system still tells why.
+[[noreturn]] void outerr();
+
+}  // namespace toolkit
