@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
   const PlotOptions options = getdef(job, ncurv, mxpnt, range, style);
   // Everything that could make the drawing unsound is refused here, before
   // the drawing file is created.
-  const PlotMapping map = plmap(options);
-  chkpts(ncurv, map, style.licol, style.marco, npnt, rxdat, rydat);
+  const PlotMapping map = map_window(options);
+  check_points(ncurv, map, style.licol, style.marco, npnt, rxdat, rydat);
 
   // Opening the drawing writes nothing to the console: the progress line may
   // come first, and a drawing that cannot be created stops after it.

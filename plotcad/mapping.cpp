@@ -37,7 +37,7 @@ Axis snap(double wmi, double wma, double del, const char* del_name, const char* 
 
 }  // namespace
 
-PlotMapping plmap(const PlotOptions& options) {
+PlotMapping map_window(const PlotOptions& options) {
   PlotOptions o = options;
   finite(o.rxwmi, "rxwmi");
   finite(o.rxwma, "rxwma");
@@ -89,7 +89,7 @@ PlotMapping plmap(const PlotOptions& options) {
   return m;
 }
 
-void chkpts(int ncurv, const PlotMapping& m, toolkit::Vec1<std::int32_t> licol, toolkit::Vec1<std::int32_t> marco,
+void check_points(int ncurv, const PlotMapping& m, toolkit::Vec1<std::int32_t> licol, toolkit::Vec1<std::int32_t> marco,
             toolkit::Vec1<std::int32_t> npnt, toolkit::Mat1<double> rxdat, toolkit::Mat1<double> rydat) {
   for (int i = 1; i <= ncurv; ++i) {
     if (licol[i] <= 0 && marco[i] <= 0) continue;

@@ -33,11 +33,11 @@ inline constexpr std::int64_t max_axes = 100000;
 // drew. Where the five digits of the file round the ends apart, the window
 // read back is far wider than the data and the interval of the data range
 // may need more axes than max_axes: that run stops, naming the interval.
-PlotMapping plmap(const PlotOptions& options);
+PlotMapping map_window(const PlotOptions& options);
 
 // Stops the program when a point of a curve that is drawn would land
 // outside the range of a double, before any of the drawing is written.
-void chkpts(int ncurv, const PlotMapping& map, toolkit::Vec1<std::int32_t> licol, toolkit::Vec1<std::int32_t> marco,
+void check_points(int ncurv, const PlotMapping& map, toolkit::Vec1<std::int32_t> licol, toolkit::Vec1<std::int32_t> marco,
             toolkit::Vec1<std::int32_t> npnt, toolkit::Mat1<double> rxdat, toolkit::Mat1<double> rydat);
 
 // The drawing position of a coordinate: the nearest integer, halves upward.

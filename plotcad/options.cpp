@@ -12,7 +12,7 @@
 
 namespace plotcad {
 
-double defint(double range) {
+double default_interval(double range) {
   const double a = range * 0.09999000099990002;
   const double p = std::floor(std::log10(a));
   const double b = std::pow(10.0, p);
@@ -100,7 +100,7 @@ std::string one_line(std::string_view text) {
   return line;
 }
 
-PlotOptions defopt(std::string_view job, int ncurv, const DataRange& range, CurveStyle style) {
+PlotOptions default_options(std::string_view job, int ncurv, const DataRange& range, CurveStyle style) {
   PlotOptions o;
   o.title = one_line(job);
   o.font = "courB12";
@@ -115,8 +115,8 @@ PlotOptions defopt(std::string_view job, int ncurv, const DataRange& range, Curv
   // first run must still draw the line with a grid around it.
   spread(o.rxwmi, o.rxwma);
   spread(o.rywmi, o.rywma);
-  o.rxdel = defint(o.rxwma - o.rxwmi);
-  o.rydel = defint(o.rywma - o.rywmi);
+  o.rxdel = default_interval(o.rxwma - o.rxwmi);
+  o.rydel = default_interval(o.rywma - o.rywmi);
   for (int i = 1; i <= ncurv; ++i) {
     style.licol[i] = 1;
     style.lstyl[i] = 0;
@@ -126,7 +126,7 @@ PlotOptions defopt(std::string_view job, int ncurv, const DataRange& range, Curv
   return o;
 }
 
-void putdef(std::FILE* f, int ncurv, int mxpnt, const DataRange& r, const PlotOptions& o) {
+void write_options(std::FILE* f, int ncurv, int mxpnt, const DataRange& r, const PlotOptions& o) {
   std::fputs(
       "\n# KURVO OPTIONS\n\n# Colors\n\n"
       "#  0 - not displayed\n#  1 - foreground\n#  2 - red\n#  3 - green\n"
@@ -177,7 +177,7 @@ void putdef(std::FILE* f, int ncurv, int mxpnt, const DataRange& r, const PlotOp
   std::fputs("\nEND_OF_FILE\n", f);
 }
 
-PlotOptions rddef(std::FILE* file, int ncurv, CurveStyle style) {
+PlotOptions read_options(std::FILE* file, int ncurv, CurveStyle style) {
   PlotOptions o;
   Lines lines(file, "jobname.def");
   const toolkit::Words& words = lines.word;
@@ -218,12 +218,12 @@ PlotOptions rddef(std::FILE* file, int ncurv, CurveStyle style) {
 
 }  // namespace
 
-PlotOptions wrtdef(const std::string& path, std::string_view job, int ncurv, int mxpnt, const DataRange& range,
+PlotOptions write_defaults(const std::string& path, std::string_view job, int ncurv, int mxpnt, const DataRange& range,
                    CurveStyle style) {
-  PlotOptions o = defopt(job, ncurv, range, style);
+  PlotOptions o = default_options(job, ncurv, range, style);
   std::printf("\nWriting file: %s\n", path.c_str());
   toolkit::FileOwner out = toolkit::openout(path, "jobname.def", toolkit::Form::text);
-  putdef(out.get(), ncurv, mxpnt, range, o);
+  write_options(out.get(), ncurv, mxpnt, range, o);
   toolkit::closeout(std::move(out), "jobname.def");
   return o;
 }
@@ -232,7 +232,7 @@ PlotOptions getdef(std::string_view job, int ncurv, int mxpnt, const DataRange& 
   const std::string path = toolkit::mkname(job, ".def");
   if (const toolkit::FileOwner in = toolkit::openin(path)) {
     std::printf("\nReading file: %s\n", path.c_str());
-    return rddef(in.get(), ncurv, style);
+    return read_options(in.get(), ncurv, style);
   }
   // The program never changes an existing options file: one that exists but
   // cannot be read (no permission) must not be replaced by defaults.
@@ -240,7 +240,7 @@ PlotOptions getdef(std::string_view job, int ncurv, int mxpnt, const DataRange& 
     std::printf("\nReading file: %s\n", path.c_str());
     errmsg("Unable to read file - jobname.def");
   }
-  return wrtdef(path, job, ncurv, mxpnt, range, style);
+  return write_defaults(path, job, ncurv, mxpnt, range, style);
 }
 
 }  // namespace plotcad

@@ -33,11 +33,11 @@ PlotOptions getdef(std::string_view job, int ncurv, int mxpnt, const DataRange& 
 
 // The default interval between axes for a data range R > 0: the smallest
 // value of 1, 2, 2.5, 5 times a power of ten that is at least R / 10.001.
-double defint(double range);
+double default_interval(double range);
 
 // The branch of a first run: writes the options file at path with the
 // defaults from the data ranges, and returns those defaults.
-PlotOptions wrtdef(const std::string& path, std::string_view job, int ncurv, int mxpnt, const DataRange& range,
+PlotOptions write_defaults(const std::string& path, std::string_view job, int ncurv, int mxpnt, const DataRange& range,
                    CurveStyle style);
 
 }  // namespace plotcad

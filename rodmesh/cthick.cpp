@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "toolkit/diagnostics.hpp"
 
 namespace rodmesh {
 
@@ -18,37 +17,36 @@ constexpr std::int32_t faces[6][8] = {
 
 }  // namespace
 
-void alltpl(BarTemplate& tpl, int per_bar) {
+void allocate_template(BarTemplate& tpl, Output form) {
+  const int per_bar = perbar(form);
   tpl.per_bar = per_bar;
   toolkit::alloi2(tpl.lnods, per_bar, solid_nodes);
   toolkit::alloi1(tpl.nnode, per_bar);
   toolkit::allod2(tpl.posit, solid_nodes, 3);
 }
 
-void frtpl(BarTemplate& tpl) {
+void free_template(BarTemplate& tpl) {
   toolkit::freei2(tpl.lnods);
   toolkit::freei1(tpl.nnode);
   toolkit::freed2(tpl.posit);
 }
 
-void cthick(int per_bar, double radius, double halfw, double halfh, char type, BarTemplate& tpl) {
-  if (per_bar == 1) {
+void cthick(Output form, double radius, double halfw, double halfh, Shape shape, BarTemplate& tpl) {
+  if (form == Output::brick) {
     tpl.nnode[1] = solid_nodes;
     for (int i = 1; i <= solid_nodes; ++i) tpl.lnods[1][i] = i;
-  } else if (per_bar == 6) {
+  } else {
     for (int m = 1; m <= 6; ++m) {
       tpl.nnode[m] = 8;
       for (int i = 1; i <= 8; ++i) tpl.lnods[m][i] = faces[m - 1][i - 1];
     }
-  } else {
-    toolkit::errmsg("cthick: internal error 1");
   }
 
   // The section position of each end ring node, 1 to 8; the middle nodes 9
   // to 12 lie between the corners 1, 3, 5, 7 of the two rings.
   double eta[8];
   double zeta[8];
-  if (type == 'c') {
+  if (shape == Shape::cylinder) {
     // A point of the circle at 45 degrees.
     const double q = std::sqrt(2.0) * radius * 0.5;
     const double r = radius;
@@ -56,15 +54,13 @@ void cthick(int per_bar, double radius, double halfw, double halfh, char type, B
     const double cz[8] = {-r, -q, 0.0, q, r, q, 0.0, -q};
     std::copy(ce, ce + 8, eta);
     std::copy(cz, cz + 8, zeta);
-  } else if (type == 'p') {
+  } else {
     const double b = halfw;
     const double h = halfh;
     const double pe[8] = {-b, 0.0, b, b, b, 0.0, -b, -b};
     const double pz[8] = {-h, -h, -h, 0.0, h, h, h, 0.0};
     std::copy(pe, pe + 8, eta);
     std::copy(pz, pz + 8, zeta);
-  } else {
-    toolkit::errmsg("cthick: internal error 2");
   }
 
   for (int n = 0; n < 8; ++n) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "rodmesh/settings.hpp"
 #include "toolkit/arrays.hpp"
 
 namespace rodmesh {
@@ -20,12 +21,12 @@ struct BarTemplate {
   toolkit::Mat1<double> posit;
 };
 
-void alltpl(BarTemplate& tpl, int per_bar);
-void frtpl(BarTemplate& tpl);
+void allocate_template(BarTemplate& tpl, Output form);
+void free_template(BarTemplate& tpl);
 
-// Fills the template for per_bar elements (1 brick or 6 faces) and the
-// section: a cylinder of the radius (type 'c') or a prism of the half width
-// and half height (type 'p').
-void cthick(int per_bar, double radius, double halfw, double halfh, char type, BarTemplate& tpl);
+// Fills the template for the output form (1 brick or 6 faces) and the
+// section: a cylinder of the radius or a prism of the half width and half
+// height.
+void cthick(Output form, double radius, double halfw, double halfh, Shape shape, BarTemplate& tpl);
 
 }  // namespace rodmesh

@@ -13,16 +13,16 @@
 
 namespace rodmesh {
 
-std::string evaend(std::string_view extension) {
+std::string values_ending(std::string_view extension) {
   std::string ending("_");
   ending.append(extension);
   ending.append(".eva");
   return ending;
 }
 
-void rdeval(int ne, std::string_view job, std::string_view extension, toolkit::Vec1<double> values) {
+void read_values(int ne, std::string_view job, std::string_view extension, toolkit::Vec1<double> values) {
   using toolkit::errmsg;
-  const std::string name = toolkit::mkname(job, evaend(extension));
+  const std::string name = toolkit::mkname(job, values_ending(extension));
   std::printf("\nReading file: %s\n", name.c_str());
   const toolkit::FileOwner file = toolkit::openin(name);
   if (!file) errmsg("File not found - jobname_ext.eva");
@@ -33,10 +33,10 @@ void rdeval(int ne, std::string_view job, std::string_view extension, toolkit::V
   std::string_view token;
   for (int i = 1; i <= ne; ++i) {
     std::int64_t number = 0;
-    if (!reader.token(token) || !tokint(token, number)) errmsg("Unexpected end of file", i);
+    if (!reader.token(token) || !record_int(token, number)) errmsg("Unexpected end of file", i);
     if (number != i) errmsg("Wrong element number", i);
     double value = 0.0;
-    if (!reader.token(token) || !tokreal(token, value)) errmsg("Unexpected end of file", i);
+    if (!reader.token(token) || !record_real(token, value)) errmsg("Unexpected end of file", i);
     if (!std::isfinite(value)) errmsg("Value out of range", i);
     // A last line without line feed ends at the end of the file: its value
     // was read whole and stands.

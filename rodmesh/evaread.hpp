@@ -10,10 +10,10 @@
 namespace rodmesh {
 
 // The ending of the element values file name: "_", the extension, ".eva".
-std::string evaend(std::string_view extension);
+std::string values_ending(std::string_view extension);
 
 // Fills values[1..ne] from the file named by the job name, "_", the
 // extension and ".eva".
-void rdeval(int ne, std::string_view job, std::string_view extension, toolkit::Vec1<double> values);
+void read_values(int ne, std::string_view job, std::string_view extension, toolkit::Vec1<double> values);
 
 }  // namespace rodmesh

@@ -9,7 +9,7 @@ namespace rodmesh {
 
 void bar_context(int k) { std::fprintf(stderr, "\nBuilding bar n. %8d\n", k); }
 
-double secfrm(int k, double theta, const Mesh& mesh, toolkit::Mat1<double> frame) {
+double section_frame(int k, double theta, const Mesh& mesh, toolkit::Mat1<double> frame) {
   toolkit::zerod2(frame, 3, 3);
   const toolkit::Vec1<double> a = mesh.coord[mesh.lnods[k][1]];
   const toolkit::Vec1<double> b = mesh.coord[mesh.lnods[k][2]];

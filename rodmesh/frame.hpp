@@ -15,7 +15,7 @@ inline constexpr double angle_limit = 1e-8;
 // Fills frame (3 x 3, one-based) for bar k of the mesh, running from its
 // element's first node to its second, with the section turned by theta
 // radians; returns the bar length. A bar of zero length stops the run.
-double secfrm(int k, double theta, const Mesh& mesh, toolkit::Mat1<double> frame);
+double section_frame(int k, double theta, const Mesh& mesh, toolkit::Mat1<double> frame);
 
 // The locating line written before an error found while bar k is built.
 void bar_context(int k);

@@ -36,7 +36,7 @@ struct Mesh {
 };
 
 // Allocates the arrays for counts already set in the mesh.
-void allmsh(Mesh& mesh);
-void frmesh(Mesh& mesh);
+void allocate_mesh(Mesh& mesh);
+void free_mesh(Mesh& mesh);
 
 }  // namespace rodmesh

@@ -45,7 +45,7 @@ std::int64_t next_int(toolkit::Reader& reader, Section where, int i) {
   std::string_view token;
   if (!reader.token(token)) stop_at(where, i, "Unexpected end of file");
   std::int64_t value = 0;
-  if (!tokint(token, value)) stop_at(where, i, "Integer expected");
+  if (!record_int(token, value)) stop_at(where, i, "Integer expected");
   return value;
 }
 
@@ -53,7 +53,7 @@ double next_real(toolkit::Reader& reader, Section where, int i) {
   std::string_view token;
   if (!reader.token(token)) stop_at(where, i, "Unexpected end of file");
   double value = 0.0;
-  if (!tokreal(token, value)) stop_at(where, i, "Real number expected");
+  if (!record_real(token, value)) stop_at(where, i, "Real number expected");
   if (!std::isfinite(value)) stop_at(where, i, "Real number out of range");
   return value;
 }
@@ -67,17 +67,17 @@ int next_count(toolkit::Reader& reader) {
 
 }  // namespace
 
-bool tokint(std::string_view token, std::int64_t& value) {
+bool record_int(std::string_view token, std::int64_t& value) {
   return token.size() <= toolkit::token_limit && toolkit::toint(token, value);
 }
 
-bool tokreal(std::string_view token, double& value) {
+bool record_real(std::string_view token, double& value) {
   if (token.size() > toolkit::token_limit || !toolkit::isrecreal(token)) return false;
   value = toolkit::toreal(token);
   return true;
 }
 
-void rdhead(toolkit::Reader& reader, Titles& titles, Mesh& mesh) {
+void read_head(toolkit::Reader& reader, Titles& titles, Mesh& mesh) {
   titles.header = read_title(reader, header_length);
   titles.drawing = read_title(reader, drawing_length);
   mesh.ne = next_count(reader);
@@ -137,7 +137,7 @@ void records(toolkit::Reader& reader, Mesh& mesh) {
 
 }  // namespace
 
-void rdrecs(toolkit::Reader& reader, Mesh& mesh) { records<true>(reader, mesh); }
+void read_records(toolkit::Reader& reader, Mesh& mesh) { records<true>(reader, mesh); }
 
 void check_records(toolkit::Reader& reader, Mesh& mesh) { records<false>(reader, mesh); }
 

@@ -9,20 +9,20 @@ namespace rodmesh {
 // Reads the header line and the drawing line of the file (read from its
 // start) and then the three counts into the mesh; prints the two title
 // lines.
-void rdhead(toolkit::Reader& reader, Titles& titles, Mesh& mesh);
+void read_head(toolkit::Reader& reader, Titles& titles, Mesh& mesh);
 
 // Reads the element, node and special node records into the mesh, whose
 // arrays are allocated for its counts; prints the counts first.
-void rdrecs(toolkit::Reader& reader, Mesh& mesh);
+void read_records(toolkit::Reader& reader, Mesh& mesh);
 
-// Reads and checks the records as rdrecs does, for the counts of a mesh
+// Reads and checks the records as read_records does, for the counts of a mesh
 // whose arrays are not allocated, and stores nothing.
 void check_records(toolkit::Reader& reader, Mesh& mesh);
 
 // The next token as a number of the record sections: false when it is not
 // one, or longer than any line of the formats. A real beyond the range of a
 // double gives an infinity.
-bool tokint(std::string_view token, std::int64_t& value);
-bool tokreal(std::string_view token, double& value);
+bool record_int(std::string_view token, std::int64_t& value);
+bool record_real(std::string_view token, double& value);
 
 }  // namespace rodmesh

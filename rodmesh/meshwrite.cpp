@@ -50,7 +50,7 @@ char* put(char* out, const char* text) {
 
 }  // namespace
 
-void wrmesh(std::string_view job, const Titles& titles, const Mesh& mesh) {
+void write_mesh(std::string_view job, const Titles& titles, const Mesh& mesh) {
   using toolkit::putfix;
   using toolkit::putint;
   const std::string name = toolkit::mkname(job, "_th.zmf");

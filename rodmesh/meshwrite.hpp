@@ -9,6 +9,6 @@
 namespace rodmesh {
 
 // Writes the titles and every record of the mesh, numbered by position.
-void wrmesh(std::string_view job, const Titles& titles, const Mesh& mesh);
+void write_mesh(std::string_view job, const Titles& titles, const Mesh& mesh);
 
 }  // namespace rodmesh

@@ -7,7 +7,7 @@
 
 namespace rodmesh {
 
-void placeb(int k, BarTemplate& tpl, toolkit::Mat1<double> frame, double length, toolkit::Vec1<double> first,
+void place_bar(int k, BarTemplate& tpl, toolkit::Mat1<double> frame, double length, toolkit::Vec1<double> first,
             Mesh& solid) {
   for (int i = 1; i <= solid_nodes; ++i) tpl.posit[i][1] = tpl.posit[i][1] * length;
 

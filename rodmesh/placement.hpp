@@ -12,7 +12,7 @@ namespace rodmesh {
 // mesh, E being the template's elements per bar, from the template, the
 // section frame, the bar length and the coordinates of the bar's first node.
 // Scales the template's xi by the length on the way.
-void placeb(int k, BarTemplate& tpl, toolkit::Mat1<double> frame, double length, toolkit::Vec1<double> first,
+void place_bar(int k, BarTemplate& tpl, toolkit::Mat1<double> frame, double length, toolkit::Vec1<double> first,
             Mesh& solid);
 
 }  // namespace rodmesh

@@ -52,9 +52,9 @@ int main(int argc, char** argv) {
   const std::string input_name = toolkit::mkname(job, ".zmf");
   toolkit::mkname(job, "_th.zmf");
 
-  const Settings settings = askset();
-  const bool values_file = settings.source == areas || settings.source == angles;
-  if (values_file) toolkit::mkname(job, evaend(settings.extension));
+  const Settings settings = ask_settings();
+  const bool values_file = settings.source != Source::constant;
+  if (values_file) toolkit::mkname(job, values_ending(settings.extension));
 
   std::printf("\nReading file: %s\n", input_name.c_str());
   toolkit::FileOwner file = toolkit::openin(input_name);
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   Mesh mesh;
   {
     toolkit::Reader reader(file.get(), "jobname.zmf");
-    rdhead(reader, titles, mesh);
+    read_head(reader, titles, mesh);
     if (mesh.ne > max_bars) errmsg("Too many elements for the numbering of the solid mesh");
     // Counts that the file cannot hold would reserve up to tens of gigabytes
     // before the reading finds the end of the file. Such a file is read
@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
       check_records(reader, mesh);
       errmsg("rodmesh: internal error 5 (records beyond the end of the file)");
     }
-    allmsh(mesh);
-    rdrecs(reader, mesh);
+    allocate_mesh(mesh);
+    read_records(reader, mesh);
   }
   file.reset();
 
@@ -86,38 +86,38 @@ int main(int argc, char** argv) {
     if (mesh.nnode[i] > 2) toolkit::wrnmsg("Number of nodes per element should be 2 in all elements");
   }
 
-  const int per_bar = settings.per_bar;
+  const int per_bar = perbar(settings.form);
   Mesh solid;
   solid.ne = per_bar * mesh.ne;
   solid.nn = solid_nodes * mesh.ne;
   solid.ns = 0;
   // A face needs 8 node slots, not 20: the largest array of a run of faces
   // is thus less than half the size.
-  solid.width = per_bar == 1 ? solid_nodes : face_nodes;
-  allmsh(solid);
+  solid.width = settings.form == Output::brick ? solid_nodes : face_nodes;
+  allocate_mesh(solid);
   BarTemplate tpl;
-  alltpl(tpl, per_bar);
+  allocate_template(tpl, settings.form);
   toolkit::Mat1<double> frame;
   toolkit::allod2(frame, 3, 3);
   toolkit::Vec1<double> values;
   toolkit::allod1(values, mesh.ne);
 
-  if (values_file) rdeval(mesh.ne, job, settings.extension, values);
+  if (values_file) read_values(mesh.ne, job, settings.extension, values);
 
   for (int k = 1; k <= mesh.ne; ++k) {
-    const Section section = secdim(settings, values_file ? values[k] : 0.0);
-    const double length = secfrm(k, section.angle, mesh, frame);
-    cthick(per_bar, section.radius, section.halfw, section.halfh, settings.type, tpl);
-    placeb(k, tpl, frame, length, mesh.coord[mesh.lnods[k][1]], solid);
+    const Section section = section_of(settings, values_file ? values[k] : 0.0);
+    const double length = section_frame(k, section.angle, mesh, frame);
+    cthick(settings.form, section.radius, section.halfw, section.halfh, settings.shape, tpl);
+    place_bar(k, tpl, frame, length, mesh.coord[mesh.lnods[k][1]], solid);
   }
 
-  wrmesh(job, titles, solid);
+  write_mesh(job, titles, solid);
 
   toolkit::freed1(values);
   toolkit::freed2(frame);
-  frtpl(tpl);
-  frmesh(solid);
-  frmesh(mesh);
+  free_template(tpl);
+  free_mesh(solid);
+  free_mesh(mesh);
   std::printf("\n### Success ###\n\n");
   toolkit::endout();
   return 0;

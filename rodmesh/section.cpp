@@ -13,25 +13,23 @@ constexpr double radians_per_degree = 0.017453292519943295;
 
 }  // namespace
 
-Section secdim(const Settings& settings, double value) {
+Section section_of(const Settings& settings, double value) {
   Section section;
   section.radius = settings.radius;
   section.halfw = settings.halfw;
   section.halfh = settings.halfh;
-  if (settings.source == areas) {
+  if (settings.source == Source::areas) {
     if (value < 0.0) toolkit::errmsg("Negative area in the .eva file");
     const double area = settings.factor * value;
-    if (settings.type == 'c') {
+    if (settings.shape == Shape::cylinder) {
       // The circle of this area.
       section.radius = std::sqrt(area * inverse_pi);
-    } else if (settings.type == 'p') {
+    } else {
       // The square of this area.
       section.halfw = std::sqrt(area * 0.25);
       section.halfh = section.halfw;
-    } else {
-      toolkit::errmsg("rodmesh: internal error 4");
     }
-  } else if (settings.source == angles) {
+  } else if (settings.source == Source::angles) {
     section.angle = value * radians_per_degree;
   }
   return section;

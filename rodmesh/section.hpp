@@ -15,6 +15,6 @@ struct Section {
 
 // The section of a bar whose element value is value (unused for constant
 // dimensions).
-Section secdim(const Settings& settings, double value);
+Section section_of(const Settings& settings, double value);
 
 }  // namespace rodmesh

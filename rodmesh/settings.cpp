@@ -11,7 +11,7 @@ namespace {
 
 using toolkit::errmsg;
 
-int ask_source() {
+Source ask_source() {
   for (;;) {
     std::fputs(
         "\nYou may:\n\n"
@@ -19,8 +19,12 @@ int ask_source() {
         "2) - read angles in a .eva file\n\n"
         "0) - ask constant dimensions\n",
         stdout);
-    const int choice = toolkit::askint("Your choice", 0);
-    if (choice >= 0 && choice <= 2) return choice;
+    switch (toolkit::askint("Your choice", 0)) {
+      case 0: return Source::constant;
+      case 1: return Source::areas;
+      case 2: return Source::angles;
+      default: break;
+    }
     std::fputs("\nERROR: repeat answer ...\n", stdout);
   }
 }
@@ -39,38 +43,32 @@ void ask_base(Settings& s) {
 
 }  // namespace
 
-Settings askset() {
+Settings ask_settings() {
   Settings s;
-  s.type = toolkit::askcha("Mesh type (cylinders/prisms)", 'c', 'p', 'c');
-  const char form = toolkit::askcha("Create: b)rick or f)aces", 'b', 'f', 'f');
-  if (form == 'b') {
-    s.per_bar = 1;
-  } else if (form == 'f') {
-    s.per_bar = 6;
-  } else {
-    errmsg("rodmesh: internal error 1");
-  }
+  // askcha gives one of its two letters, and lower case.
+  s.shape = toolkit::askcha("Mesh type (cylinders/prisms)", 'c', 'p', 'c') == 'c' ? Shape::cylinder : Shape::prism;
+  s.form = toolkit::askcha("Create: b)rick or f)aces", 'b', 'f', 'f') == 'b' ? Output::brick : Output::faces;
 
   s.source = ask_source();
-  if (s.type == 'c' && s.source == angles) errmsg("Angles cannot be visualized with cylindric bars");
+  if (s.shape == Shape::cylinder && s.source == Source::angles)
+    errmsg("Angles cannot be visualized with cylindric bars");
 
-  if (s.source == areas) {
-    s.extension = ask_extension();
-    s.factor = toolkit::askrea("Factor that multiplies all the areas", 1.0);
-    if (s.factor < 0.0) errmsg("Factor cannot be negative");
-  } else if (s.source == angles) {
-    s.extension = ask_extension();
-    ask_base(s);
-  } else if (s.source == constant) {
-    if (s.type == 'c') {
-      s.radius = toolkit::askrea("Diameter of the cylinders", 1.0) * 0.5;
-    } else if (s.type == 'p') {
+  switch (s.source) {
+    case Source::areas:
+      s.extension = ask_extension();
+      s.factor = toolkit::askrea("Factor that multiplies all the areas", 1.0);
+      if (s.factor < 0.0) errmsg("Factor cannot be negative");
+      break;
+    case Source::angles:
+      s.extension = ask_extension();
       ask_base(s);
-    } else {
-      errmsg("rodmesh: internal error 2");
-    }
-  } else {
-    errmsg("rodmesh: internal error 3");
+      break;
+    case Source::constant:
+      if (s.shape == Shape::cylinder)
+        s.radius = toolkit::askrea("Diameter of the cylinders", 1.0) * 0.5;
+      else
+        ask_base(s);
+      break;
   }
   return s;
 }

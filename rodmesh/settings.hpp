@@ -6,13 +6,21 @@
 
 namespace rodmesh {
 
+// The section of the solids.
+enum class Shape { cylinder, prism };
+
+// What each bar becomes: one 20-node brick, or six 8-node faces.
+enum class Output { brick, faces };
+
+inline int perbar(Output form) { return form == Output::brick ? 1 : 6; }
+
 // Where the section dimensions of the bars come from.
-enum Source { constant = 0, areas = 1, angles = 2 };
+enum class Source { constant, areas, angles };
 
 struct Settings {
-  char type = 'c';          // 'c' cylinders, 'p' prisms
-  int per_bar = 6;          // 1 brick or 6 faces per bar
-  int source = constant;
+  Shape shape = Shape::cylinder;
+  Output form = Output::faces;
+  Source source = Source::constant;
   std::string extension;    // of jobname_ext.eva, for areas and angles
   double factor = 1.0;      // multiplies every area read
   double radius = 1.0;
@@ -21,6 +29,6 @@ struct Settings {
 };
 
 // Asks every question of the run, in order, on the console.
-Settings askset();
+Settings ask_settings();
 
 }  // namespace rodmesh

@@ -241,3 +241,20 @@ TEST(Meshcut, JobNamesMustLeaveRoomForTheFileNameEnding) {
 }
 
 }  // namespace
+
+namespace {
+
+// An output name that leads to the input (a link) would empty the input
+// before it is read: refused before anything is written to it.
+TEST(Meshcut, RefusesAnOutputThatIsTheInput) {
+  Scratch s;
+  s.write("job.zmf", header + first + second);
+  s.symlink("job_01.zmf", "job.zmf");
+  auto r = run(s, "meshcut", {"job"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, banner("meshcut") + reading("job") + writing("job_01.zmf"));
+  EXPECT_EQ(r.err, error_block("Output file is also an input file - jobname.zmf"));
+  EXPECT_EQ(s.read("job.zmf"), header + first + second);
+}
+
+}  // namespace

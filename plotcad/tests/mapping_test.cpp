@@ -25,7 +25,7 @@ PlotOptions window(double xmi, double xma, double xdel, double ymi, double yma, 
 }
 
 TEST(PlotMapping, SnapsOutwardAddsMarginsAndMapsTheWindowOntoTheBorder) {
-  const PlotMapping m = plmap(window(0, 10, 2, 0, 100, 20));
+  const PlotMapping m = map_window(window(0, 10, 2, 0, 100, 20));
   EXPECT_EQ(m.ixgmi, 0);
   EXPECT_EQ(m.ixgma, 5);
   EXPECT_EQ(m.iygmi, 0);
@@ -37,7 +37,7 @@ TEST(PlotMapping, SnapsOutwardAddsMarginsAndMapsTheWindowOntoTheBorder) {
   EXPECT_EQ(place(m.rxsca * 5 + m.rxoff), 416);
   EXPECT_EQ(place(m.rysca * 50 + m.ryoff), 360);
 
-  const PlotMapping half = plmap(window(0.5, 9.5, 2, -3, 3, 2));
+  const PlotMapping half = map_window(window(0.5, 9.5, 2, -3, 3, 2));
   EXPECT_EQ(half.ixgmi, 0);
   EXPECT_EQ(half.ixgma, 5);
   EXPECT_EQ(half.iygmi, -2);
@@ -46,13 +46,13 @@ TEST(PlotMapping, SnapsOutwardAddsMarginsAndMapsTheWindowOntoTheBorder) {
 
 TEST(PlotMapping, GridIndicesOfASingleValuedAxisNeedSixtyFourBits) {
   // y = 5 widened by 1e-10 with its default interval of 2e-11.
-  const PlotMapping m = plmap(window(0, 10, 1, 5 - 1e-10, 5 + 1e-10, 2e-11));
+  const PlotMapping m = map_window(window(0, 10, 1, 5 - 1e-10, 5 + 1e-10, 2e-11));
   EXPECT_EQ(m.iygmi, 249999999995);
   EXPECT_EQ(m.iygma, 250000000006);
   EXPECT_TRUE(std::isfinite(m.rysca) && std::isfinite(m.ryoff));
 
   // A constant axis at 500000 needs indices beyond 2^53; it still draws.
-  const PlotMapping far = plmap(window(0, 10, 1, 500000 - 1e-10, 500000 + 1e-10, 2e-11));
+  const PlotMapping far = map_window(window(0, 10, 1, 500000 - 1e-10, 500000 + 1e-10, 2e-11));
   EXPECT_GT(far.iygmi, std::int64_t{1} << 53);
   EXPECT_LE(far.iygma - far.iygmi, 20);
   EXPECT_TRUE(std::isfinite(far.rysca) && std::isfinite(far.ryoff));
@@ -62,8 +62,8 @@ TEST(PlotMapping, AWindowOfOneValueIsWidenedLikeTheDataRanges) {
   auto same = [](const PlotMapping& a, const PlotMapping& b) {
     return a.iygmi == b.iygmi && a.iygma == b.iygma && a.rysca == b.rysca && a.ryoff == b.ryoff;
   };
-  EXPECT_TRUE(same(plmap(window(0, 1, 1, 5, 5, 2e-11)), plmap(window(0, 1, 1, 5 - 1e-10, 5 + 1e-10, 2e-11))));
-  EXPECT_TRUE(same(plmap(window(0, 1, 1, 5e6, 5e6, 1e-4)), plmap(window(0, 1, 1, 4999999.9995, 5000000.0005, 1e-4))));
+  EXPECT_TRUE(same(map_window(window(0, 1, 1, 5, 5, 2e-11)), map_window(window(0, 1, 1, 5 - 1e-10, 5 + 1e-10, 2e-11))));
+  EXPECT_TRUE(same(map_window(window(0, 1, 1, 5e6, 5e6, 1e-4)), map_window(window(0, 1, 1, 4999999.9995, 5000000.0005, 1e-4))));
 }
 
 TEST(PlotMapping, RefusesOptionsThatCannotBeDrawnAndNamesTheValue) {
@@ -84,12 +84,12 @@ TEST(PlotMapping, RefusesOptionsThatCannotBeDrawnAndNamesTheValue) {
            Case{window(-1e308, 1e308, 1e308, 0, 1, 1), "Window out of range for the drawing - rxwmi, rxwma, rxdel"},
            Case{window(0, 1, 1, 0, 1e-322, 1e-323), "Window out of range for the drawing - rywmi, rywma, rydel"},
        }) {
-    auto o = harness::capture([&] { plmap(c.options); });
+    auto o = harness::capture([&] { map_window(c.options); });
     EXPECT_EQ(o.err, harness::error_block(c.message));
     EXPECT_EQ(o.status, 1);
   }
   // 100000 axes are still drawn.
-  EXPECT_EQ(plmap(window(0, 99999, 1, 0, 1, 1)).ixgma, 99999);
+  EXPECT_EQ(map_window(window(0, 99999, 1, 0, 1, 1)).ixgma, 99999);
 }
 
 TEST(PlotMapping, APointBeyondTheRangeOfADoubleIsRefusedOnlyWhereItIsDrawn) {
@@ -99,9 +99,9 @@ TEST(PlotMapping, APointBeyondTheRangeOfADoubleIsRefusedOnlyWhereItIsDrawn) {
   toolkit::allod2(rx, 2, 2);
   toolkit::allod2(ry, 2, 2);
   for (int k = 0; k < 4; ++k) rx[1 + k / 2][1 + k % 2] = x[k], ry[1 + k / 2][1 + k % 2] = y[k];
-  const PlotMapping m = plmap(window(0, 10, 1, 0, 1, 1));
+  const PlotMapping m = map_window(window(0, 10, 1, 0, 1, 1));
   auto check = [&](int32_t* licol, int32_t* marco) {
-    return harness::capture([&] { chkpts(2, m, {licol}, {marco}, {two}, rx, ry); });
+    return harness::capture([&] { check_points(2, m, {licol}, {marco}, {two}, rx, ry); });
   };
   EXPECT_EQ(check(on, off).status, 0);
   int32_t second[] = {0, 1};

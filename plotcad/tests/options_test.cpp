@@ -15,15 +15,15 @@ using namespace plotcad;
 using harness::error_block;
 
 TEST(DefaultInterval, SmallestOfOneTwoTwoAndAHalfFiveTimesAPowerOfTen) {
-  EXPECT_EQ(defint(1), 0.1);
-  EXPECT_EQ(defint(3), 0.5);
-  EXPECT_EQ(defint(25), 2.5);
-  EXPECT_EQ(defint(0.37), 0.05);
-  EXPECT_EQ(defint(700), 100);
-  EXPECT_EQ(defint(2e-10), 2e-11);
-  EXPECT_EQ(defint(10), 1);      // 10 / 10.001 just below 1
-  EXPECT_EQ(defint(10.002), 2);  // just above 1
-  EXPECT_EQ(defint(50.006), 10);
+  EXPECT_EQ(default_interval(1), 0.1);
+  EXPECT_EQ(default_interval(3), 0.5);
+  EXPECT_EQ(default_interval(25), 2.5);
+  EXPECT_EQ(default_interval(0.37), 0.05);
+  EXPECT_EQ(default_interval(700), 100);
+  EXPECT_EQ(default_interval(2e-10), 2e-11);
+  EXPECT_EQ(default_interval(10), 1);      // 10 / 10.001 just below 1
+  EXPECT_EQ(default_interval(10.002), 2);  // just above 1
+  EXPECT_EQ(default_interval(50.006), 10);
 }
 
 // getdef in the scratch directory for ncurv curves; the child prints what
@@ -146,7 +146,7 @@ TEST(OptionsFile, AFullDiskStopsTheWritingWithAnError) {
   auto o = expect::in_dir(scratch, [] {
     CurveStyle s;
     for (auto* v : {&s.licol, &s.lstyl, &s.marco, &s.marty}) toolkit::alloi1(*v, 1);
-    wrtdef("job.def", "job", 1, 1, {0, 1, 0, 1}, s);
+    write_defaults("job.def", "job", 1, 1, {0, 1, 0, 1}, s);
   });
   EXPECT_EQ(o.err, error_block("Error writing file - jobname.def"));
   EXPECT_EQ(o.status, 1);

@@ -15,7 +15,7 @@ struct BarMesh {
   BarMesh(const std::vector<std::array<double, 3>>& nodes, const std::vector<std::pair<int, int>>& bars) {
     mesh.ne = static_cast<int>(bars.size());
     mesh.nn = static_cast<int>(nodes.size());
-    rodmesh::allmsh(mesh);
+    rodmesh::allocate_mesh(mesh);
     for (int i = 1; i <= mesh.nn; ++i)
       for (int j = 1; j <= 3; ++j) mesh.coord[i][j] = nodes[i - 1][j - 1];
     for (int k = 1; k <= mesh.ne; ++k) {
@@ -24,7 +24,7 @@ struct BarMesh {
       mesh.lnods[k][2] = bars[k - 1].second;
     }
   }
-  ~BarMesh() { rodmesh::frmesh(mesh); }
+  ~BarMesh() { rodmesh::free_mesh(mesh); }
   BarMesh(const BarMesh&) = delete;
   BarMesh& operator=(const BarMesh&) = delete;
 

@@ -16,7 +16,7 @@ using Axis = std::array<double, 3>;
 // The frame of the one bar from a to b, turned by theta.
 struct OneBar {
   OneBar(Axis a, Axis b, double theta = 0.0) : bars({a, b}, {{1, 2}}) {
-    length = rodmesh::secfrm(1, theta, bars.mesh, frame.m);
+    length = rodmesh::section_frame(1, theta, bars.mesh, frame.m);
   }
   BarMesh bars;
   Frame frame;
@@ -129,8 +129,8 @@ TEST(SectionFrame, ABarOfZeroLengthStopsTheRun) {
   const auto outcome = harness::capture([] {
     BarMesh bars({{1, 2, 3}, {5, 5, 5}, {1, 2, 3}}, {{1, 2}, {3, 1}});
     Frame frame;
-    rodmesh::secfrm(1, 0.0, bars.mesh, frame.m);
-    rodmesh::secfrm(2, 0.0, bars.mesh, frame.m);
+    rodmesh::section_frame(1, 0.0, bars.mesh, frame.m);
+    rodmesh::section_frame(2, 0.0, bars.mesh, frame.m);
   });
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, "\nBuilding bar n.        2\n\nERROR:\nBar of zero length (its end nodes coincide)\n\n");

@@ -22,17 +22,19 @@ struct Solids {
          double theta = 0.0) {
     solid.ne = per_bar * bars.mesh.ne;
     solid.nn = 20 * bars.mesh.ne;
-    rodmesh::allmsh(solid);
-    rodmesh::alltpl(tpl, per_bar);
+    rodmesh::allocate_mesh(solid);
+    const auto form = per_bar == 1 ? rodmesh::Output::brick : rodmesh::Output::faces;
+    const auto shape = type == 'c' ? rodmesh::Shape::cylinder : rodmesh::Shape::prism;
+    rodmesh::allocate_template(tpl, form);
     for (int k = 1; k <= bars.mesh.ne; ++k) {
-      const double length = rodmesh::secfrm(k, theta, bars.mesh, frame.m);
-      rodmesh::cthick(per_bar, radius, halfw, halfh, type, tpl);
-      rodmesh::placeb(k, tpl, frame.m, length, bars.mesh.coord[bars.mesh.lnods[k][1]], solid);
+      const double length = rodmesh::section_frame(k, theta, bars.mesh, frame.m);
+      rodmesh::cthick(form, radius, halfw, halfh, shape, tpl);
+      rodmesh::place_bar(k, tpl, frame.m, length, bars.mesh.coord[bars.mesh.lnods[k][1]], solid);
     }
   }
   ~Solids() {
-    rodmesh::frtpl(tpl);
-    rodmesh::frmesh(solid);
+    rodmesh::free_template(tpl);
+    rodmesh::free_mesh(solid);
   }
   Point node(int g) const { return {solid.coord[g][1], solid.coord[g][2], solid.coord[g][3]}; }
   std::vector<int> element(int n) const {
@@ -98,19 +100,19 @@ TEST(Placement, SumsInTheGivenOrder) {
   rodmesh::Mesh solid;
   solid.ne = 1;
   solid.nn = 20;
-  rodmesh::allmsh(solid);
+  rodmesh::allocate_mesh(solid);
   rodmesh::BarTemplate tpl;
-  rodmesh::alltpl(tpl, 1);
-  rodmesh::cthick(1, 0.0, 1.0, 1.0, 'p', tpl);  // node 17: xi 1, eta 1, zeta 1
+  rodmesh::allocate_template(tpl, rodmesh::Output::brick);
+  rodmesh::cthick(rodmesh::Output::brick, 0.0, 1.0, 1.0, rodmesh::Shape::prism, tpl);  // node 17: xi 1, eta 1, zeta 1
   Frame frame;
   toolkit::zerod2(frame.m, 3, 3);
   frame.m[1][1] = 1.0;
   frame.m[1][2] = 1e-16;
   frame.m[1][3] = 1e-16;
-  rodmesh::placeb(1, tpl, frame.m, 1.0, bars.mesh.coord[1], solid);
+  rodmesh::place_bar(1, tpl, frame.m, 1.0, bars.mesh.coord[1], solid);
   EXPECT_EQ(solid.coord[17][1], 0.0);
-  rodmesh::frtpl(tpl);
-  rodmesh::frmesh(solid);
+  rodmesh::free_template(tpl);
+  rodmesh::free_mesh(solid);
 }
 
 TEST(Placement, ACoordinateBeyondTheRangeOfADoubleStopsTheRun) {
