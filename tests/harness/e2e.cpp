@@ -159,8 +159,8 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
 }
 
 std::string banner(std::string_view program) {
-  std::string dir = (program == "meshcut" || program == "meshcat") ? "meshtools" : std::string(program);
-  std::istringstream plain(source(dir + "/" + std::string(program) + ".banner"));
+  // The text that the build scrambled, its version filled in.
+  std::istringstream plain(read_file(std::string(PPT_BANNER_DIR) + "/" + std::string(program) + ".banner"));
   std::string text = "\n";
   for (std::string line; std::getline(plain, line);) text += line + "\n";
   return text;

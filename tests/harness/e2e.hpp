@@ -54,7 +54,8 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
 // directories and the programs.
 bool permissions_apply();
 
-// The banner as the program prints it: an empty line and the 15 lines.
+// The banner as the program prints it: an empty line and the 15 lines, from
+// the banner text as the build configured it ("sample" for the toolkit tests).
 std::string banner(std::string_view program);
 
 // A file of the source tree, by its path from the top.
