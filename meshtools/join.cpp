@@ -1,7 +1,5 @@
 #include "meshtools/join.hpp"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,20 +10,11 @@
 #include "toolkit/filename.hpp"
 #include "toolkit/linein.hpp"
 #include "toolkit/output.hpp"
+#include "toolkit/platform.hpp"
 
 namespace meshtools {
 
-namespace {
-
 using toolkit::errmsg;
-
-bool same_file(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-}  // namespace
 
 void join(std::string_view new_job, std::span<const std::string_view> old_jobs) {
   const std::string output_name = toolkit::mkname(new_job, ".zmf");
@@ -42,12 +31,12 @@ void join(std::string_view new_job, std::span<const std::string_view> old_jobs) 
     if (k == 0 && std::fgetc(in.get()) == EOF) errmsg("Unexpected end of file");
     in.reset();
     // Opening the output would empty this input before it is read.
-    if (inputs[k] == output_name || same_file(inputs[k], output_name))
+    if (inputs[k] == output_name || toolkit::platform::samefile(inputs[k], output_name))
       errmsg("Output file is also an input file - jobname.zmf");
   }
 
   std::printf("\nWriting file: %s\n", output_name.c_str());
-  toolkit::FileOwner out(std::fopen(output_name.c_str(), "w"));
+  toolkit::FileOwner out(toolkit::platform::openout(output_name, false));
   if (!out) errmsg("Unable to open output file - jobname.zmf");
 
   // The joined file so far ends inside a line: an input's last line had no

@@ -13,6 +13,7 @@
 #include "toolkit/filename.hpp"
 #include "toolkit/linein.hpp"
 #include "toolkit/output.hpp"
+#include "toolkit/platform.hpp"
 
 namespace meshtools {
 
@@ -61,7 +62,7 @@ void split(std::string_view job) {
     std::snprintf(ending, sizeof ending, "_%2.2lld.zmf", static_cast<long long>(drawing));
     const std::string output_name = toolkit::mkname(job, ending);
     std::printf("\nWriting file: %s\n", output_name.c_str());
-    toolkit::FileOwner out(std::fopen(output_name.c_str(), "w"));
+    toolkit::FileOwner out(toolkit::platform::openout(output_name, false));
     if (!out) errmsg("Unable to open output file - jobname.zmf");
 
     put(out.get(), header.data(), header.size(), "jobname.zmf");

@@ -10,6 +10,7 @@
 #include "toolkit/filename.hpp"
 #include "toolkit/numfmt.hpp"
 #include "toolkit/output.hpp"
+#include "toolkit/platform.hpp"
 
 namespace plotcad {
 
@@ -62,7 +63,7 @@ void emit(std::FILE* file, const char* data, std::size_t size) {
 std::FILE* dxopen(std::string_view job, Layer& layer) {
   dxlayr(layer, "0");
   const std::string name = toolkit::mkname(job, ".dxf");
-  std::FILE* file = std::fopen(name.c_str(), "w");
+  std::FILE* file = toolkit::platform::openout(name, true);
   if (file == nullptr) return nullptr;
   std::setvbuf(file, nullptr, _IOFBF, 1 << 18);
   constexpr std::string_view opening = "  0\nSECTION\n  2\nENTITIES\n  0\n";

@@ -1,7 +1,5 @@
 #include "plotcad/options.hpp"
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstring>
 
@@ -14,6 +12,7 @@
 #include "toolkit/linein.hpp"
 #include "toolkit/numcheck.hpp"
 #include "toolkit/output.hpp"
+#include "toolkit/platform.hpp"
 #include "toolkit/scanning.hpp"
 
 namespace plotcad {
@@ -227,7 +226,7 @@ PlotOptions wrtdef(const std::string& path, std::string_view job, int ncurv, int
                    const CurveStyle& style) {
   PlotOptions o = defopt(job, ncurv, range, style);
   std::printf("\nWriting file: %s\n", path.c_str());
-  toolkit::FileOwner out(std::fopen(path.c_str(), "w"));
+  toolkit::FileOwner out(toolkit::platform::openout(path, true));
   if (!out) errmsg("Unable to open output file - jobname.def");
   putdef(out.get(), ncurv, mxpnt, range, o);
   toolkit::closeout(out.release(), "jobname.def");
@@ -242,8 +241,7 @@ PlotOptions getdef(std::string_view job, int ncurv, int mxpnt, const DataRange& 
   }
   // The program never changes an existing options file: one that exists but
   // cannot be read (no permission) must not be replaced by defaults.
-  struct stat info;
-  if (stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+  if (toolkit::platform::isfile(path)) {
     std::printf("\nReading file: %s\n", path.c_str());
     errmsg("Unable to read file - jobname.def");
   }

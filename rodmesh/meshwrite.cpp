@@ -10,6 +10,7 @@
 #include "toolkit/filename.hpp"
 #include "toolkit/numfmt.hpp"
 #include "toolkit/output.hpp"
+#include "toolkit/platform.hpp"
 
 namespace rodmesh {
 
@@ -58,7 +59,7 @@ void wrmesh(std::string_view job, const Titles& titles, const Mesh& mesh) {
   using toolkit::putint;
   const std::string name = toolkit::mkname(job, "_th.zmf");
   std::printf("\nWriting file: %s\n", name.c_str());
-  toolkit::FileOwner owner(std::fopen(name.c_str(), "w"));
+  toolkit::FileOwner owner(toolkit::platform::openout(name, true));
   if (!owner) toolkit::errmsg(std::string("Unable to open output file - ") + generic_name);
   std::FILE* file = owner.get();
 

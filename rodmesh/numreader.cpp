@@ -1,7 +1,5 @@
 #include "rodmesh/numreader.hpp"
 
-#include <sys/stat.h>
-
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -10,6 +8,7 @@
 #include <limits>
 
 #include "toolkit/diagnostics.hpp"
+#include "toolkit/platform.hpp"
 
 namespace rodmesh {
 
@@ -190,11 +189,9 @@ Got NumReader::real(double& value) {
 
 bool NumReader::room(std::int64_t tokens) const {
   if (tokens < 1) return true;
-  struct stat info;
-  if (fstat(fileno(file_), &info) != 0 || !S_ISREG(info.st_mode)) return true;
-  const long at = std::ftell(file_);
-  if (at < 0) return true;
-  const std::int64_t unread = static_cast<std::int64_t>(info.st_size) - at + static_cast<std::int64_t>(end_ - pos_);
+  const std::int64_t on_file = toolkit::platform::unread(file_);
+  if (on_file < 0) return true;
+  const std::int64_t unread = on_file + static_cast<std::int64_t>(end_ - pos_);
   return unread >= 2 * tokens - 1;
 }
 

@@ -4,9 +4,8 @@
 #include <limits>
 #include <string>
 
-#include <sys/mman.h>
-
 #include "toolkit/diagnostics.hpp"
+#include "toolkit/platform.hpp"
 
 namespace toolkit {
 
@@ -21,30 +20,11 @@ bool fits(std::int64_t count) {
          count <= std::numeric_limits<std::int64_t>::max() / static_cast<std::int64_t>(sizeof(T));
 }
 
-// The size of a large page of the machine's memory management, where the
-// system offers them transparently.
-constexpr std::size_t large_page = std::size_t{1} << 21;
-
-// A block of memory, freed with std::free. Large blocks start on a large
-// page and ask for large pages: a program that fills hundreds of megabytes
-// otherwise spends much of its time taking one fault per small page on the
-// first touch (on some virtual machines about 10 microseconds each). Only
-// the whole large pages inside the block are marked, so the block never
-// holds more memory than it asks for; where the system has no such pages,
-// the advice has no effect.
-void* heap_block(std::size_t size) {
-  if (size < 2 * large_page) return std::malloc(size);
-  void* block = nullptr;
-  if (posix_memalign(&block, large_page, size) != 0) return nullptr;
-  madvise(block, size & ~(large_page - 1), MADV_HUGEPAGE);
-  return block;
-}
-
 template <class T>
 T* request(std::int64_t count) {
   if (count < 1) count = 1;
   if (!fits<T>(count)) errmsg("Memory allocation failed");
-  void* block = heap_block(static_cast<std::size_t>(count) * sizeof(T));
+  void* block = platform::heapblock(static_cast<std::size_t>(count) * sizeof(T));
   if (block == nullptr) errmsg("Memory allocation failed");
   return static_cast<T*>(block);
 }

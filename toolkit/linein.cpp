@@ -1,11 +1,18 @@
 #include "toolkit/linein.hpp"
 
+// No lock taken per byte: the programs have a single thread.
+#ifdef _WIN32
+#define PPT_GETC _getc_nolock
+#else
+#define PPT_GETC getc_unlocked
+#endif
+
 namespace toolkit {
 
 std::size_t getln(std::FILE* file, LineBuf& line) {
   std::size_t n = 0;
   while (n < line_limit - 1) {
-    const int c = getc_unlocked(file);
+    const int c = PPT_GETC(file);
     if (c == EOF) break;
     line[n++] = static_cast<char>(c);
     if (c == '\n') break;
@@ -16,19 +23,10 @@ std::size_t getln(std::FILE* file, LineBuf& line) {
 
 }  // namespace toolkit
 
-#include <sys/stat.h>
+#include "toolkit/platform.hpp"
 
 namespace toolkit {
 
-std::FILE* openin(const std::string& name) {
-  std::FILE* file = std::fopen(name.c_str(), "r");
-  if (file == nullptr) return nullptr;
-  struct stat info;
-  if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
-    std::fclose(file);
-    return nullptr;
-  }
-  return file;
-}
+std::FILE* openin(const std::string& name) { return platform::openin(name); }
 
 }  // namespace toolkit

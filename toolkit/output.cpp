@@ -1,19 +1,15 @@
 #include "toolkit/output.hpp"
 
-#include <fcntl.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <string>
 
 #include "toolkit/diagnostics.hpp"
+#include "toolkit/platform.hpp"
 
 namespace toolkit {
 
-void holdstd() {
-  for (int fd = 0; fd <= 2; ++fd)
-    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
-}
+void holdstd() { platform::holdstd(); }
 
 void closeout(std::FILE* file, std::string_view generic_name) {
   bool failed = std::fflush(file) != 0 || std::ferror(file) != 0;
@@ -28,7 +24,7 @@ void endout() {
 
 void outerr() {
   // Nobody is left to read a message about a closed pipe.
-  if (errno == EPIPE) std::exit(1);
+  if (platform::brokenpipe()) std::exit(1);
   errmsg("Error writing standard output");
 }
 

@@ -1,12 +1,9 @@
 #include "wordlist/linereader.hpp"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
+#include "toolkit/platform.hpp"
 #include "toolkit/scanning.hpp"
 
 namespace wordlist {
@@ -53,23 +50,12 @@ bool LineReader::fill() {
   std::memmove(buffer_.get(), buffer_.get() + pos_, rest);
   pos_ = 0;
   end_ = rest;
-  for (;;) {
-    const ssize_t got = ::read(fd_, buffer_.get() + end_, block_size - end_);
-    if (got > 0) {
-      end_ += static_cast<std::size_t>(got);
-      return true;
-    }
-    if (got == 0) break;
-    if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) {
-      // A non-blocking input: wait until it has more, as a blocking read would.
-      pollfd wait{fd_, POLLIN, 0};
-      ::poll(&wait, 1, -1);
-      continue;
-    }
-    failed_ = true;
-    break;
+  const long long got = toolkit::platform::readin(buffer_.get() + end_, block_size - end_);
+  if (got > 0) {
+    end_ += static_cast<std::size_t>(got);
+    return true;
   }
+  if (got < 0) failed_ = true;
   at_end_ = true;
   return false;
 }
