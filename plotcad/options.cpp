@@ -1,6 +1,8 @@
 #include "plotcad/options.hpp"
 
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "plotcad/linereader.hpp"
@@ -17,10 +19,31 @@
 
 namespace plotcad {
 
+namespace {
+
+// 10^p rounded to the nearest double, as a correctly rounded pow gives it:
+// some C libraries' pow and log10 are a unit of the last place off.
+double power_of_ten(int p) {
+  char text[16];
+  std::snprintf(text, sizeof text, "1e%d", p);
+  double value = 0.0;
+  if (std::from_chars(text, text + std::strlen(text), value).ec != std::errc()) return p > 0 ? HUGE_VAL : 0.0;
+  return value;
+}
+
+}  // namespace
+
 double defint(double range) {
   const double a = range * 0.09999000099990002;
   const double p = std::floor(std::log10(a));
-  const double b = std::pow(10.0, p);
+  double b = std::pow(10.0, p);  // 0 or infinite without a finite p
+  if (std::isfinite(p)) {
+    // The largest k with 10^k <= a, whatever the last bit of log10.
+    int k = static_cast<int>(p);
+    if (power_of_ten(k) > a) --k;
+    if (power_of_ten(k + 1) <= a) ++k;
+    b = power_of_ten(k);
+  }
   const double m = a / b;
   double e = 10.0;
   if (m <= 1.0)
