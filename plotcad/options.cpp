@@ -1,6 +1,7 @@
 #include "plotcad/options.hpp"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "plotcad/lines.hpp"
@@ -12,10 +13,24 @@
 
 namespace plotcad {
 
+namespace {
+
+// 10^p correctly rounded, as a correctly rounded pow gives it: some C
+// libraries' pow is a unit of the last place off (pow(10, -2) gives
+// 0.010000000000000002 in one), which moves a grid by a whole interval.
+double power_of_ten(double p) {
+  if (!std::isfinite(p)) return std::pow(10.0, p);
+  char text[32];
+  std::snprintf(text, sizeof text, "1e%d", static_cast<int>(p));
+  return toolkit::toreal(text);
+}
+
+}  // namespace
+
 double default_interval(double range) {
   const double a = range * 0.09999000099990002;
   const double p = std::floor(std::log10(a));
-  const double b = std::pow(10.0, p);
+  const double b = power_of_ten(p);
   const double m = a / b;
   double e = 10.0;
   if (m <= 1.0)

@@ -178,7 +178,30 @@ char* general_fixed(char* out, double value, int width, int precision) {
   return in_field(out, width, length, [&](char* p) { std::memcpy(p, digits, static_cast<std::size_t>(length)); });
 }
 
-__extension__ typedef unsigned __int128 uint128;
+// The 128-bit product a * b as its high and low 64 bits.
+struct Wide {
+  std::uint64_t high;
+  std::uint64_t low;
+};
+
+inline Wide multiply(std::uint64_t a, std::uint64_t b) {
+#ifdef __SIZEOF_INT128__
+  __extension__ typedef unsigned __int128 uint128;
+  const uint128 product = static_cast<uint128>(a) * b;
+  return {static_cast<std::uint64_t>(product >> 64), static_cast<std::uint64_t>(product)};
+#else
+  // Compilers without a 128-bit type: four products of 32-bit halves.
+  const std::uint64_t a_lo = a & 0xffffffffu, a_hi = a >> 32;
+  const std::uint64_t b_lo = b & 0xffffffffu, b_hi = b >> 32;
+  const std::uint64_t lo_lo = a_lo * b_lo;
+  const std::uint64_t hi_lo = a_hi * b_lo;
+  const std::uint64_t lo_hi = a_lo * b_hi;
+  const std::uint64_t hi_hi = a_hi * b_hi;
+  // The middle column with the carry out of the low one: at most 2^64 - 1.
+  const std::uint64_t middle = (lo_lo >> 32) + (hi_lo & 0xffffffffu) + lo_hi;
+  return {hi_hi + (hi_lo >> 32) + (middle >> 32), (middle << 32) | (lo_lo & 0xffffffffu)};
+#endif
+}
 
 // |value| * 10^P rounded to the nearest integer, ties to even, as printf
 // rounds in the default rounding mode. The caller guarantees |value| <
@@ -200,9 +223,7 @@ std::uint64_t scaled(double magnitude) {
   // An integer times 2^exponent: exact, and below 10^19.
   if (exponent >= 0) return (m * powers_of_five[P]) << exponent;
   const int shift = -exponent;
-  const uint128 product = static_cast<uint128>(m) * powers_of_five[P];
-  const auto low = static_cast<std::uint64_t>(product);
-  const auto high = static_cast<std::uint64_t>(product >> 64);
+  const auto [high, low] = multiply(m, powers_of_five[P]);
   std::uint64_t quotient;
   std::uint64_t below;  // the bits shifted out, as a fraction of 2^64
   bool more = false;    // bits shifted out beyond those in below

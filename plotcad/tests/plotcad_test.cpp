@@ -174,11 +174,14 @@ TEST(Plotcad, JobNamesUpToTheFileNameBuffersAndNoLonger) {
   EXPECT_EQ(harness::run(scratch, "plotcad", {longest}, "\n\n").status, 0);
   EXPECT_TRUE(scratch.exists(longest + ".dxf"));
 
-  // A line break in the name would split the title's line in both files.
-  scratch.write("two\nlines.kvd", kvd);
-  EXPECT_EQ(harness::run(scratch, "plotcad", {"two\nlines"}, "\n\n").status, 0);
-  EXPECT_NE(scratch.read("two\nlines.def").find("### Main title\ntwo lines\n"), std::string::npos);
-  EXPECT_TRUE(scratch.read("two\nlines.dxf").ends_with("  1\ntwo lines\n  0\n" + expect::closing));
+  // A line break in the name would split the title's line in both files
+  // (Windows file names cannot hold one).
+  if (!harness::windows()) {
+    scratch.write("two\nlines.kvd", kvd);
+    EXPECT_EQ(harness::run(scratch, "plotcad", {"two\nlines"}, "\n\n").status, 0);
+    EXPECT_NE(scratch.read("two\nlines.def").find("### Main title\ntwo lines\n"), std::string::npos);
+    EXPECT_TRUE(scratch.read("two\nlines.dxf").ends_with("  1\ntwo lines\n  0\n" + expect::closing));
+  }
 
   auto o = harness::run(scratch, "plotcad", {longest + "j"});
   EXPECT_EQ(o.out, harness::banner("plotcad") + "\nJob name = " + longest + "j\n");

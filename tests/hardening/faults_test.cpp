@@ -92,7 +92,8 @@ TEST(FaultInjection, ClosedPipeOnStandardOutputStopsQuietly) {
       pipe.broken_pipe = true;
       pipe.ignore_sigpipe = ignore;
       const auto run = harness::run(dir, job.program, job.args, job.answers, pipe);
-      EXPECT_EQ(run.status, ignore ? 1 : 128 + SIGPIPE);
+      // Windows has no SIGPIPE: the failed write stops the program with status 1.
+      EXPECT_EQ(run.status, ignore || harness::windows() ? 1 : 128 + SIGPIPE);
       EXPECT_EQ(run.err, "");
       // Ignoring the signal, the run goes on to its end: the files are whole.
       if (ignore) expect_files(dir, job, job.outputs);

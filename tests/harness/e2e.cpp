@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 
@@ -85,7 +86,48 @@ bool drop_privileges() { return setgroups(0, nullptr) == 0 && setgid(nobody) == 
 
 }  // namespace
 
+bool windows() {
+  const char* dir = std::getenv("PPT_WINDOWS_BIN");
+  return dir != nullptr && *dir != '\0';
+}
+
+namespace {
+
+// The text as the Linux programs write it: every CR LF made LF. A bare LF
+// is a test failure, named after where it was found.
+std::string from_crlf(const std::string& text, const std::string& where) {
+  std::string lf;
+  lf.reserve(text.size());
+  bool bare = false;
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    if (text[k] == '\r' && k + 1 < text.size() && text[k + 1] == '\n') continue;
+    if (text[k] == '\n' && (k == 0 || text[k - 1] != '\r')) bare = true;
+    lf += text[k];
+  }
+  if (bare) ADD_FAILURE() << where << ": a line ends with a bare LF in Windows text";
+  return lf;
+}
+
+// The regular files of a directory (links left out) with what tells a
+// rewritten one from an untouched one.
+using Snapshot = std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>>;
+
+Snapshot snapshot(const Scratch& scratch) {
+  Snapshot files;
+  for (const std::string& name : scratch.files()) {
+    const fs::path path = scratch.path(name);
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(path, ec))) continue;
+    files[name] = {fs::file_size(path, ec), fs::last_write_time(path, ec)};
+  }
+  return files;
+}
+
+}  // namespace
+
 bool permissions_apply() {
+  // Wine runs only as the owner of its prefix.
+  if (windows()) return false;
   if (geteuid() != 0) return true;
   fs::create_directories(PPT_SCRATCH_DIR);
   std::fflush(nullptr);
@@ -102,7 +144,9 @@ bool permissions_apply() {
 
 Outcome run(const Scratch& scratch, std::string_view program, const std::vector<std::string>& args,
             std::string_view input, const RunOptions& options) {
-  const std::string exe = std::string(PPT_BIN_DIR) + "/" + std::string(program);
+  const bool wine = windows();
+  const std::string exe = wine ? std::string(std::getenv("PPT_WINDOWS_BIN")) + "/" + std::string(program) + ".exe"
+                               : std::string(PPT_BIN_DIR) + "/" + std::string(program);
   const std::string in_path = options.stdin_path.empty() ? scratch.path(".run_stdin") : options.stdin_path;
   const std::string out_path = options.stdout_path.empty() ? scratch.path(".run_stdout") : options.stdout_path;
   const std::string err_path = scratch.path(".run_stderr");
@@ -111,7 +155,13 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
   const bool drop = options.unprivileged && geteuid() == 0;
   if (drop) fs::permissions(scratch.dir(), fs::perms::all);
 
+  // plotcad and rodmesh write text files: those they create or rewrite are
+  // compared in their Linux form.
+  const bool text_outputs = wine && (program == "plotcad" || program == "rodmesh");
+  const Snapshot before = text_outputs ? snapshot(scratch) : Snapshot();
+
   std::vector<std::string> argv_text{exe};
+  if (wine) argv_text.insert(argv_text.begin(), "wine");
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (auto& a : argv_text) argv.push_back(a.data());
@@ -146,6 +196,10 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
     // Sanitizer findings must not pass for the programs' own status 1.
     setenv("ASAN_OPTIONS", "allocator_may_return_null=1:exitcode=86", 1);
     setenv("UBSAN_OPTIONS", "halt_on_error=1:exitcode=87:print_stacktrace=1", 1);
+    if (wine) {
+      setenv("WINEDEBUG", "-all", 1);
+      execvp("wine", argv.data());
+    }
     execv(exe.c_str(), argv.data());
     _exit(127);
   }
@@ -155,6 +209,15 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
   outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
   outcome.out = options.stdout_path.empty() ? read_file(out_path) : std::string();
   outcome.err = read_file(err_path);
+  if (wine) {
+    outcome.out = from_crlf(outcome.out, "standard output");
+    outcome.err = from_crlf(outcome.err, "standard error");
+    if (text_outputs)
+      for (const auto& [name, stamp] : snapshot(scratch)) {
+        const auto old = before.find(name);
+        if (old == before.end() || old->second != stamp) scratch.write(name, from_crlf(scratch.read(name), name));
+      }
+  }
   return outcome;
 }
 

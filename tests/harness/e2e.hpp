@@ -43,6 +43,13 @@ struct RunOptions {
   bool unprivileged = false;
 };
 
+// True when the runs start the Windows programs under Wine: the environment
+// variable PPT_WINDOWS_BIN names their directory. Console text and the text
+// files of plotcad and rodmesh have CR LF line ends there; run hands them to
+// the tests with LF, as the Linux programs write them, and fails the test
+// when such text has a bare LF.
+bool windows();
+
 // Runs bin/<program> with the arguments, in the scratch directory, with
 // standard input reading input; captures standard output and error.
 Outcome run(const Scratch& scratch, std::string_view program, const std::vector<std::string>& args,

@@ -25,6 +25,10 @@ std::string fixed(double value, int width, int precision) {
 std::string printed(double value, int width, int precision) {
   char out[toolkit::fixed_room + 64];
   std::snprintf(out, sizeof out, "%*.*f", width, precision, value);
+#ifdef _WIN32
+  // The outputs write the sign of a NaN as glibc does; MinGW's printf drops it.
+  if (std::isnan(value) && std::signbit(value)) std::snprintf(out, sizeof out, "%*s", width, "-nan");
+#endif
   return out;
 }
 
