@@ -19,9 +19,9 @@ constexpr std::size_t most = line_limit - 1;
 }  // namespace
 
 Reader::Reader(std::FILE* file, std::string_view generic_name)
-    : file_(file), failure_("Error reading file - " + std::string(generic_name)), buffer_(new char[block + slack]()) {}
+    : file_(file), failure_("Error reading file - " + std::string(generic_name)), buffer_(new char[block + slack]) {}
 
-Reader::Reader(StandardInput input) : failure_(input.failure), buffer_(new char[block + slack]()) {}
+Reader::Reader(StandardInput input) : failure_(input.failure), buffer_(new char[block + slack]) {}
 
 bool Reader::fill() {
   const std::size_t rest = end_ - pos_;
@@ -44,6 +44,8 @@ bool Reader::fill() {
     return false;
   }
   end_ += static_cast<std::size_t>(got);
+  // The bytes that a reader of a peeked line may see past the data.
+  std::memset(buffer_.get() + end_, 0, slack);
   return true;
 }
 
