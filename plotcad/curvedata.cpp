@@ -40,12 +40,12 @@ toolkit::FileOwner open_data(const std::string& path) {
 }
 
 // Whether a real word that chkrea passed lies within the range of a double.
-// Only a word with three exponent digits or some three hundred digits can
-// lie beyond it: the first pass converts no other.
+// A word of fewer than 200 characters with at most two exponent digits is
+// below 10^(199+99): the first pass converts no such word.
 bool in_range(const char* word) {
   const std::size_t n = std::strlen(word);
   const char* e = std::strpbrk(word, "eE");
-  const bool large = n > 300 || (e != nullptr && n - static_cast<std::size_t>(e - word) >= 4);
+  const bool large = n >= 200 || (e != nullptr && n - static_cast<std::size_t>(e - word) >= 4);
   return !large || std::isfinite(toolkit::toreal(word));
 }
 

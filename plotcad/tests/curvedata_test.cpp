@@ -98,6 +98,9 @@ void PrintTo(const Bad& b, std::ostream* os) { *os << b.message; }
 
 class CurveDataErrors : public testing::TestWithParam<Bad> {};
 
+// Beyond the range of a double with an exponent of two digits.
+const std::string long_mantissa = "0 0\n1 " + std::string(290, '9') + "e99\n";
+
 TEST_P(CurveDataErrors, StopWithContextAndMessage) {
   const Bad& b = GetParam();
   auto o = load(std::string(b.kvd, b.size ? b.size : std::strlen(b.kvd)));
@@ -125,6 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"0 0\n1 -2e400\n", "\n\n", "\nReading point n.        2\n", "Number out of range", 0},
         // The syntax of both words comes before the range of either.
         Bad{"0 0\n1e400 x\n", "\n\n", "\nReading point n.        2\n", "Syntax error", 0},
+        Bad{long_mantissa.c_str(), "\n\n", "\nReading point n.        2\n", "Number out of range", 0},
         // Old CR-only line ends: one read holds every line.
         Bad{"0 0\r1 1\r2 2\r", "\n\n", "", "Carriage return inside a line (line ends must be LF or CR LF)", 1},
         Bad{"2\n0 0\n1 1\r\n3\r0 0\r", "points =        2\n", "",

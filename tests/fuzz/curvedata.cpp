@@ -11,10 +11,9 @@
 #include <vector>
 
 #include "plotcad/curvedata.hpp"
-#include "plotcad/numbers.hpp"
 #include "tests/fuzz/support.hpp"
 #include "toolkit/arrays.hpp"
-#include "toolkit/numcheck.hpp"
+#include "toolkit/numbers.hpp"
 #include "toolkit/stop_fuzz.hpp"
 
 namespace {
@@ -55,23 +54,13 @@ double standard(const std::string& word) {
   return value;
 }
 
-// The fast number routines agree with the syntax check and the standard
-// conversion on any word.
+// The conversion agrees with the syntax check and the standard conversion
+// on any word.
 void check_word(const std::string& word) {
-  if (word.find('\0') != std::string::npos) return;
-  const bool ok = toolkit::chkrea(word).ok;
-  check(plotcad::isreal(word.c_str()) == ok, "isreal is chkrea");
-  double value = 0;
-  if (plotcad::fastreal(word.c_str(), value)) {
-    check(ok, "fastreal takes only chkrea words");
-    check(value == standard(word) && !std::signbit(value) == !std::signbit(standard(word)), "fastreal value");
-  }
-  if (ok) {
-    const double v = plotcad::toreal(word.c_str());
-    const double s = standard(word);
-    check(v == s || (std::isnan(v) && std::isnan(s)), "toreal value");
-    if (!plotcad::mayovf(word.c_str())) check(std::isfinite(s), "mayovf misses an overflow");
-  }
+  if (word.find('\0') != std::string::npos || !toolkit::chkrea(word).ok) return;
+  const double v = toolkit::toreal(word);
+  const double s = standard(word);
+  check(v == s && std::signbit(v) == std::signbit(s), "toreal value");
 }
 
 struct Arrays {

@@ -20,7 +20,7 @@
 #include "tests/fuzz/support.hpp"
 #include "toolkit/arrays.hpp"
 #include "toolkit/dialogue.hpp"
-#include "toolkit/fileowner.hpp"
+#include "toolkit/files.hpp"
 #include "toolkit/stop_fuzz.hpp"
 
 namespace {
@@ -41,7 +41,7 @@ struct Arrays {
 
 bool maps(const plotcad::PlotOptions& o) {
   try {
-    (void)plotcad::plmap(o);
+    (void)plotcad::map_window(o);
     return true;
   } catch (const toolkit::Stopped&) {
     return false;
@@ -99,8 +99,8 @@ void draw(const plotcad::CurveScan& scan, Arrays& a) {
     // refuses by name. Anything else must map.
     check(maps(again) || !fits(again), "the next run maps the options file written by a first run that draws");
   }
-  const plotcad::PlotMapping map = plotcad::plmap(options);
-  plotcad::chkpts(scan.ncurv, map, a.style.licol, a.style.marco, a.npnt, a.rxdat, a.rydat);
+  const plotcad::PlotMapping map = plotcad::map_window(options);
+  plotcad::check_points(scan.ncurv, map, a.style.licol, a.style.marco, a.npnt, a.rxdat, a.rydat);
   if (map.ixgma - map.ixgmi > max_drawn_axes || map.iygma - map.iygmi > max_drawn_axes) return;
 
   plotcad::Layer layer{};

@@ -17,11 +17,10 @@
 #include "rodmesh/evaread.hpp"
 #include "rodmesh/mesh.hpp"
 #include "rodmesh/meshread.hpp"
-#include "rodmesh/numreader.hpp"
 #include "tests/fuzz/support.hpp"
 #include "toolkit/arrays.hpp"
-#include "toolkit/fileowner.hpp"
-#include "toolkit/linein.hpp"
+#include "toolkit/files.hpp"
+#include "toolkit/reader.hpp"
 #include "toolkit/stop_fuzz.hpp"
 
 namespace {
@@ -102,28 +101,55 @@ void check_mesh(const rodmesh::Mesh& mesh, const std::vector<std::string>& token
 }
 
 // Reads the first drawing; true when it was read whole. ne is the element
-// count when the counts were read.
+// count when the counts were read. Counts beyond what the target allocates
+// for are read through without storing, as the program reads the counts that
+// its file cannot hold: that must stop where the records run out.
 bool read_mesh(rodmesh::Mesh& mesh, bool& allocated) {
-  const toolkit::FileOwner file(toolkit::openin("job.zmf"));
+  const toolkit::FileOwner file = toolkit::openin("job.zmf");
   check(file != nullptr, "the mesh file opens");
-  rodmesh::NumReader reader(file.get(), "jobname.zmf");
+  toolkit::Reader reader(file.get(), "jobname.zmf");
   rodmesh::Titles titles;
-  rodmesh::rdhead(file.get(), reader, titles, mesh);
+  rodmesh::read_head(reader, titles, mesh);
   check(titles.header.size() <= rodmesh::header_length && titles.drawing.size() <= rodmesh::drawing_length,
         "titles cut to length");
   check(mesh.ne >= 0 && mesh.nn >= 0 && mesh.ns >= 0, "counts not negative");
-  if (static_cast<long long>(mesh.ne) * mesh.width + 3LL * mesh.nn + mesh.ns > max_slots) return false;
-  rodmesh::allmsh(mesh);
+  if (static_cast<long long>(mesh.ne) * mesh.width + 3LL * mesh.nn + mesh.ns > max_slots) {
+    try {
+      rodmesh::check_records(reader, mesh);
+    } catch (const toolkit::Stopped&) {
+      return false;
+    }
+    check(false, "records beyond the input are never all read");
+  }
+  rodmesh::allocate_mesh(mesh);
   allocated = true;
-  rodmesh::rdrecs(reader, mesh);
+  rodmesh::read_records(reader, mesh);
   return true;
 }
 
-void read_values(int ne) {
+// The records read and checked only stop exactly where they stop when
+// stored.
+void check_only(bool whole) {
+  const toolkit::FileOwner file = toolkit::openin("job.zmf");
+  check(file != nullptr, "the mesh file opens");
+  toolkit::Reader reader(file.get(), "jobname.zmf");
+  rodmesh::Titles titles;
+  rodmesh::Mesh mesh;
+  bool stopped = false;
+  try {
+    rodmesh::read_head(reader, titles, mesh);
+    rodmesh::check_records(reader, mesh);
+  } catch (const toolkit::Stopped&) {
+    stopped = true;
+  }
+  check(stopped != whole, "check_records takes exactly the records read_records takes");
+}
+
+void check_values(int ne) {
   toolkit::Vec1<double> values;
   toolkit::allod1(values, ne);
   try {
-    rodmesh::rdeval(ne, "job", "a", values);
+    rodmesh::read_values(ne, "job", "a", values);
     for (int i = 1; i <= ne; ++i) check(std::isfinite(values[i]), "element values finite");
   } catch (const toolkit::Stopped&) {
   }
@@ -151,15 +177,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   rodmesh::Mesh mesh;
   bool allocated = false;
   bool whole = false;
+  bool stopped = false;
   try {
     whole = read_mesh(mesh, allocated);
   } catch (const toolkit::Stopped&) {
+    stopped = true;
   }
   if (whole) check_mesh(mesh, tokens_after_titles(zmf));
-  if (allocated) rodmesh::frmesh(mesh);
+  if (allocated) rodmesh::free_mesh(mesh);
+  if (whole || (stopped && allocated)) check_only(whole);
 
   // The values reader also runs on its own, with a few elements, when the
   // mesh gave no count to go by.
-  read_values(whole ? mesh.ne : 3);
+  check_values(whole ? mesh.ne : 3);
   return 0;
 }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/fuzz/support.hpp"
-#include "toolkit/numcheck.hpp"
+#include "toolkit/numbers.hpp"
 #include "toolkit/scanning.hpp"
 #include "toolkit/stop_fuzz.hpp"
 

@@ -19,16 +19,14 @@
 #include "rodmesh/mesh.hpp"
 #include "rodmesh/meshread.hpp"
 #include "rodmesh/meshwrite.hpp"
-#include "rodmesh/numreader.hpp"
 #include "rodmesh/placement.hpp"
 #include "rodmesh/section.hpp"
 #include "rodmesh/settings.hpp"
 #include "tests/fuzz/support.hpp"
 #include "toolkit/arrays.hpp"
 #include "toolkit/diagnostics.hpp"
-#include "toolkit/fileowner.hpp"
-#include "toolkit/filename.hpp"
-#include "toolkit/linein.hpp"
+#include "toolkit/files.hpp"
+#include "toolkit/reader.hpp"
 #include "toolkit/stop_fuzz.hpp"
 
 namespace {
@@ -51,9 +49,9 @@ struct Run {
   ~Run() {
     if (values) toolkit::freed1(values);
     if (frame) toolkit::freed2(frame);
-    if (tpl_allocated) rodmesh::frtpl(tpl);
-    if (solid_allocated) rodmesh::frmesh(solid);
-    if (mesh_allocated) rodmesh::frmesh(mesh);
+    if (tpl_allocated) rodmesh::free_template(tpl);
+    if (solid_allocated) rodmesh::free_mesh(solid);
+    if (mesh_allocated) rodmesh::free_mesh(mesh);
   }
 };
 
@@ -86,26 +84,26 @@ void check_written(const std::string& text) {
 
 void build(Run& r, std::string_view eva, bool has_eva) {
   using namespace rodmesh;
-  const Settings settings = askset();
-  const bool values_file = settings.source == areas || settings.source == angles;
+  const Settings settings = ask_settings();
+  const bool values_file = settings.source == Source::areas || settings.source == Source::angles;
   if (values_file) {
-    toolkit::mkname("job", evaend(settings.extension));
-    const std::string name = "job" + evaend(settings.extension);
+    toolkit::mkname("job", values_ending(settings.extension));
+    const std::string name = "job" + values_ending(settings.extension);
     if (has_eva && plain_name(settings.extension)) fuzz::write_file(name.c_str(), eva);
   }
 
-  const toolkit::FileOwner file(toolkit::openin("job.zmf"));
+  const toolkit::FileOwner file = toolkit::openin("job.zmf");
   check(file != nullptr, "the mesh file opens");
   Titles titles;
   {
-    NumReader reader(file.get(), "jobname.zmf");
-    rdhead(file.get(), reader, titles, r.mesh);
+    toolkit::Reader reader(file.get(), "jobname.zmf");
+    read_head(reader, titles, r.mesh);
     if (r.mesh.ne > max_built_bars ||
         static_cast<long long>(r.mesh.ne) * r.mesh.width + 3LL * r.mesh.nn + r.mesh.ns > max_slots)
       return;
-    allmsh(r.mesh);
+    allocate_mesh(r.mesh);
     r.mesh_allocated = true;
-    rdrecs(reader, r.mesh);
+    read_records(reader, r.mesh);
   }
 
   for (int i = 1; i <= r.mesh.ne; ++i) {
@@ -113,28 +111,28 @@ void build(Run& r, std::string_view eva, bool has_eva) {
     if (r.mesh.nnode[i] > 2) toolkit::wrnmsg("Number of nodes per element should be 2 in all elements");
   }
 
-  const int per_bar = settings.per_bar;
+  const int per_bar = perbar(settings.form);
   r.solid.ne = per_bar * r.mesh.ne;
   r.solid.nn = solid_nodes * r.mesh.ne;
   r.solid.ns = 0;
   r.solid.width = per_bar == 1 ? solid_nodes : face_nodes;
-  allmsh(r.solid);
+  allocate_mesh(r.solid);
   r.solid_allocated = true;
-  alltpl(r.tpl, per_bar);
+  allocate_template(r.tpl, settings.form);
   r.tpl_allocated = true;
   toolkit::allod2(r.frame, 3, 3);
   toolkit::allod1(r.values, r.mesh.ne);
 
-  if (values_file) rdeval(r.mesh.ne, "job", settings.extension, r.values);
+  if (values_file) read_values(r.mesh.ne, "job", settings.extension, r.values);
 
   for (int k = 1; k <= r.mesh.ne; ++k) {
-    const Section section = secdim(settings, values_file ? r.values[k] : 0.0);
-    const double length = secfrm(k, section.angle, r.mesh, r.frame);
-    cthick(per_bar, section.radius, section.halfw, section.halfh, settings.type, r.tpl);
-    placeb(k, r.tpl, r.frame, length, r.mesh.coord[r.mesh.lnods[k][1]], r.solid);
+    const Section section = section_of(settings, values_file ? r.values[k] : 0.0);
+    const double length = section_frame(k, section.angle, r.mesh, r.frame);
+    cthick(settings.form, section.radius, section.halfw, section.halfh, settings.shape, r.tpl);
+    place_bar(k, r.tpl, r.frame, length, r.mesh.coord[r.mesh.lnods[k][1]], r.solid);
   }
 
-  wrmesh("job", titles, r.solid);
+  write_mesh("job", titles, r.solid);
   check_written(fuzz::read_file("job_th.zmf"));
 }
 

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "tests/fuzz/support.hpp"
+#include "toolkit/reader.hpp"
 #include "toolkit/stop_fuzz.hpp"
 #include "wordlist/filter.hpp"
 
@@ -64,20 +65,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(fd >= 0, "memfd_create");
   check(write(fd, input.data(), input.size()) == static_cast<ssize_t>(input.size()), "input written");
   check(lseek(fd, 0, SEEK_SET) == 0, "input rewound");
+  std::FILE* in = fdopen(fd, "rb");
+  check(in != nullptr, "fdopen");
 
   char* text = nullptr;
   std::size_t length = 0;
   std::FILE* out = open_memstream(&text, &length);
   check(out != nullptr, "open_memstream");
   bool stopped = false;
+  // Odd sizes come on the standard input, which the program reads, as a
+  // console or a pipe hands it out (the words handed on before each read
+  // that may wait); even sizes from a file.
+  const bool standard_input = size % 2 == 1;
+  const int saved = standard_input ? dup(0) : -1;
+  if (standard_input) check(saved >= 0 && dup2(fd, 0) == 0, "input on descriptor 0");
   try {
-    // The console mode hands each line on at once: the same words.
-    wordlist::filter(fd, out, size % 2 == 1);
+    if (standard_input) {
+      toolkit::Reader reader(toolkit::Reader::StandardInput{"Error reading standard input"});
+      wordlist::filter(reader, out);
+    } else {
+      toolkit::Reader reader(in, "standard input");
+      wordlist::filter(reader, out);
+    }
   } catch (const toolkit::Stopped&) {
     stopped = true;
   }
+  if (standard_input) {
+    check(dup2(saved, 0) == 0, "descriptor 0 restored");
+    close(saved);
+  }
   std::fclose(out);
-  close(fd);
+  std::fclose(in);
 
   const Expected expected = filtered(input);
   check(stopped == expected.stops, "stops exactly at a read that is not a whole line");
