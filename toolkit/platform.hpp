@@ -9,12 +9,12 @@
 
 namespace toolkit::platform {
 
-// Called first by every program that writes to the console. A standard
-// stream that the caller closed would hand its descriptor to the next file
-// opened, and console text written later would land in that file: the null
-// device holds such a descriptor, opened the other way round, so that every
-// read or write on it still fails as on a closed one. Standard input is
-// read in binary mode where the system distinguishes text from binary.
+// Called first by every program. A standard stream that the caller closed
+// would hand its descriptor to the next file opened, and console text
+// written later would land in that file: the null device holds such a
+// descriptor, opened the other way round, so that every read or write on it
+// still fails as on a closed one. Standard input is read in binary mode
+// where the system distinguishes text from binary.
 void holdstd();
 
 // Opens a file for reading in binary mode; no file when it cannot be opened
