@@ -24,7 +24,9 @@ char* put(char* out, std::string_view text) {
 
 // A real value line, "%15.7lf\n". Drawing positions are whole numbers,
 // whose seven decimals are zeros: their digits come without the general
-// conversion. Negative zero keeps its sign through the general one.
+// conversion. Negative zero keeps its sign through the general one. With
+// this and the fixed line of a zero z in a vertex, plotcad draws two million
+// points in 0.24 s instead of 0.27 s (bench/plotcad).
 char* real(char* out, double value) {
   if (value > -1e9 && value < 1e9) {
     const auto whole = static_cast<std::int32_t>(value);
