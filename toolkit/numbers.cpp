@@ -20,6 +20,15 @@ bool emark(char c) { return c == 'e' || c == 'E'; }
 constexpr NumCheck good{true, 0};
 constexpr NumCheck bad_at(std::size_t column) { return {false, static_cast<int>(column)}; }
 
+// The start that every number word shares: blanks, then at most one sign.
+// Moves i past them; a second sign makes the word bad there.
+NumCheck skiplead(std::string_view word, std::size_t n, std::size_t& i) {
+  while (i < n && word[i] == ' ') ++i;
+  for (int signs = 0; i < n && sign(word[i]); ++i)
+    if (++signs > 1) return bad_at(i + 1);
+  return good;
+}
+
 // The real-number machine. Its states are passed in one order (blanks, sign,
 // integer digits, point, fraction digits, exponent mark, exponent sign,
 // exponent digits), each taking its own characters, so it runs as one loop
@@ -35,9 +44,7 @@ constexpr NumCheck bad_at(std::size_t column) { return {false, static_cast<int>(
 NumCheck realsyntax(std::string_view word, std::size_t max_exponent) {
   const std::size_t n = static_cast<std::size_t>(lentrm(word));
   std::size_t i = 0;
-  while (i < n && word[i] == ' ') ++i;
-  for (int signs = 0; i < n && sign(word[i]); ++i)
-    if (++signs > 1) return bad_at(i + 1);
+  if (const NumCheck lead = skiplead(word, n, i); !lead.ok) return lead;
   std::size_t mantissa = 0;
   for (; i < n && digit(word[i]); ++i) ++mantissa;
   for (int points = 0; i < n && word[i] == '.'; ++i)
@@ -66,9 +73,7 @@ NumCheck realsyntax(std::string_view word, std::size_t max_exponent) {
 NumCheck chkint(std::string_view word) {
   const std::size_t n = static_cast<std::size_t>(lentrm(word));
   std::size_t i = 0;
-  while (i < n && word[i] == ' ') ++i;
-  for (int signs = 0; i < n && sign(word[i]); ++i)
-    if (++signs > 1) return bad_at(i + 1);
+  if (const NumCheck lead = skiplead(word, n, i); !lead.ok) return lead;
   std::size_t digits = 0;
   for (; i < n; ++i) {
     if (!digit(word[i])) return bad_at(i + 1);
