@@ -1,6 +1,5 @@
 #include "meshtools/split.hpp"
 
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -11,6 +10,7 @@
 #include "toolkit/numbers.hpp"
 #include "toolkit/platform.hpp"
 #include "toolkit/reader.hpp"
+#include "toolkit/writer.hpp"
 
 namespace meshtools {
 
@@ -20,20 +20,17 @@ using toolkit::errmsg;
 
 constexpr std::string_view generic_name = "jobname.zmf";
 
-// The white space that the formatted reading of "%d %d %d" skips.
-bool space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 // The body of a drawing is as many lines as its three counts add up to.
 std::int64_t body_lines(const std::string& count_line, int line_number) {
   const char* p = count_line.c_str();  // a zero byte ends the text
   const char* const last = p + std::char_traits<char>::length(p);
   std::int64_t total = 0;
   for (int k = 0; k < 3; ++k) {
-    while (p != last && space(*p)) ++p;
+    while (p != last && toolkit::space(*p)) ++p;
     std::int64_t value = 0;
     const char* end = toolkit::scanint(p, last, value);
     if (end == nullptr) errmsg("Count line without three integers", line_number);
-    if (value > INT_MAX || value < INT_MIN) errmsg("Count out of range", line_number);
+    if (!toolkit::fits32(value)) errmsg("Count out of range", line_number);
     if (value < 0) errmsg("Negative count in the count line", line_number);
     total += value;
     p = end;
@@ -45,9 +42,7 @@ std::int64_t body_lines(const std::string& count_line, int line_number) {
 
 void split(std::string_view job) {
   const std::string input_name = toolkit::mkname(job, ".zmf");
-  std::printf("\nReading file: %s\n", input_name.c_str());
-  const toolkit::FileOwner in_file = toolkit::openin(input_name);
-  if (!in_file) errmsg("File not found - jobname.zmf");
+  const toolkit::FileOwner in_file = toolkit::openjob("Reading", input_name, generic_name);
   toolkit::Reader in(in_file.get(), generic_name);
 
   std::string header;
@@ -65,8 +60,8 @@ void split(std::string_view job) {
     // An output that is the input under another name (a link) would be
     // emptied before it is read.
     if (toolkit::platform::samefile(output_name, input_name)) errmsg("Output file is also an input file - jobname.zmf");
-    toolkit::FileOwner out = toolkit::openout(output_name, generic_name, toolkit::Form::bytes);
-    auto copy = [&](std::string_view piece) { toolkit::put(out.get(), piece, generic_name); };
+    toolkit::Writer out(toolkit::openout(output_name, generic_name, toolkit::Form::bytes), generic_name);
+    auto copy = [&](std::string_view piece) { out.write(piece); };
 
     copy(header);
     in.lines(1, copy);  // the drawing line
@@ -74,7 +69,7 @@ void split(std::string_view job) {
     copy(count_line);
     const std::int64_t total = body_lines(count_line, toolkit::lineno(in.count()));
     if (total >= 1 && in.lines(total, copy) < total) errmsg("Unexpected end of file");
-    toolkit::closeout(std::move(out), generic_name);
+    out.close();
     ++drawing;
   }
 

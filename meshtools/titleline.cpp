@@ -1,7 +1,6 @@
 #include "meshtools/titleline.hpp"
 
 #include "toolkit/diagnostics.hpp"
-#include "toolkit/files.hpp"
 #include "toolkit/scanning.hpp"
 
 namespace meshtools {
@@ -14,8 +13,7 @@ template <class Take>
 bool checked_line(toolkit::Reader& in, Take take) {
   char before = '\n';
   return in.lines(1, [&](std::string_view piece) {
-    if (toolkit::crinside(piece, before))
-      toolkit::errmsg("Carriage return inside a line (line ends must be LF or CR LF)", toolkit::lineno(in.count()));
+    toolkit::refusecr(piece, in.count(), before);
     before = piece.back();
     take(piece);
   }) > 0;
@@ -31,9 +29,9 @@ bool getline(toolkit::Reader& in, std::string& line) {
   });
 }
 
-bool copytitle(toolkit::Reader& in, std::FILE* out, std::string_view out_name) {
+bool copytitle(toolkit::Reader& in, toolkit::Writer* out) {
   return checked_line(in, [&](std::string_view piece) {
-    if (out != nullptr) toolkit::put(out, piece, out_name);
+    if (out != nullptr) out->write(piece);
   });
 }
 

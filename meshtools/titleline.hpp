@@ -2,11 +2,10 @@
 // The lines of a mesh file that the tools look into: the header, and the
 // count line that meshcut parses.
 
-#include <cstdio>
 #include <string>
-#include <string_view>
 
 #include "toolkit/reader.hpp"
+#include "toolkit/writer.hpp"
 
 namespace meshtools {
 
@@ -23,6 +22,6 @@ bool getline(toolkit::Reader& in, std::string& line);
 
 // Copies the next line, of any length, to out (or drops it when out is
 // null), with the same check of carriage returns; false when there was none.
-bool copytitle(toolkit::Reader& in, std::FILE* out, std::string_view out_name);
+bool copytitle(toolkit::Reader& in, toolkit::Writer* out);
 
 }  // namespace meshtools

@@ -23,12 +23,6 @@ using toolkit::errmsg;
 
 constexpr std::string_view generic_name = "jobname.kvd";
 
-toolkit::FileOwner open_data(const std::string& path) {
-  toolkit::FileOwner file = toolkit::openin(path);
-  if (!file) errmsg("File not found - jobname.kvd");
-  return file;
-}
-
 [[noreturn]] void stop_count(const char* message) {
   std::fputs("\nReading number of points\n", stderr);
   errmsg(message);
@@ -41,11 +35,15 @@ toolkit::FileOwner open_data(const std::string& path) {
 
 // Whether a real word that chkrea passed lies within the range of a double.
 // A word of fewer than 200 characters with at most two exponent digits is
-// below 10^(199+99): the first pass converts no such word.
+// below 10^(199+99), within the range (about 1.8e308): the first pass
+// converts no such word.
+constexpr std::size_t short_word = 200;
+constexpr std::size_t short_exponent = 3;  // 'e' and two digits
+
 bool in_range(const char* word) {
   const std::size_t n = std::strlen(word);
   const char* e = std::strpbrk(word, "eE");
-  const bool large = n >= 200 || (e != nullptr && n - static_cast<std::size_t>(e - word) >= 4);
+  const bool large = n >= short_word || (e != nullptr && n - static_cast<std::size_t>(e - word) > short_exponent);
   return !large || std::isfinite(toolkit::toreal(word));
 }
 
@@ -61,7 +59,7 @@ void check_point(const toolkit::Words& words, long long point) {
 // The one-curve layout, read again from the start: every line with words is
 // a point.
 int scan_one_curve(const std::string& path) {
-  const toolkit::FileOwner file = open_data(path);
+  const toolkit::FileOwner file = toolkit::openjob("", path, generic_name);
   Lines lines(file.get(), generic_name);
   int points = 0;
   double x;
@@ -94,22 +92,21 @@ double point_value(const char* word) {
 
 void widen(double& lo, double& hi) {
   if (lo != hi) return;
-  lo = lo - 1e-10;
-  hi = hi + 1e-10;
+  lo = lo - min_range;
+  hi = hi + min_range;
 }
 
 void spread(double& lo, double& hi) {
   widen(lo, hi);
   if (lo != hi) return;
-  const double d = std::fabs(lo) * 1e-10;
+  const double d = std::fabs(lo) * min_range;
   lo = lo - d;
   hi = hi + d;
 }
 
 CurveScan sckurv(std::string_view job) {
   const std::string path = toolkit::mkname(job, ".kvd");
-  std::printf("\nScanning file: %s\n", path.c_str());
-  toolkit::FileOwner file = open_data(path);
+  toolkit::FileOwner file = toolkit::openjob("Scanning", path, generic_name);
   CurveScan scan;
   std::printf("\n");
 
@@ -131,7 +128,7 @@ CurveScan sckurv(std::string_view job) {
     if (count != 1) stop_count("Invalid number of words in the line");
     if (!chkint(words[0]).ok) stop_count("Syntax error");
     std::int64_t n = 0;
-    if (!toolkit::toint(words[0], n) || n < INT32_MIN || n > INT32_MAX) stop_count("Number out of range");
+    if (!toolkit::toint(words[0], n) || !toolkit::fits32(n)) stop_count("Number out of range");
     std::printf("%8d - number of points = %8d\n", k, static_cast<int>(n));
     if (n < 1) errmsg("N. of points must be greater than 0");
     if (n > scan.mxpnt) scan.mxpnt = static_cast<int>(n);
@@ -152,8 +149,7 @@ CurveScan sckurv(std::string_view job) {
 void rdkurv(int mxpnt, int ncurv, bool ionecv, std::string_view job, toolkit::Vec1<std::int32_t> npnt,
             toolkit::Mat1<double> rxdat, toolkit::Mat1<double> rydat) {
   const std::string path = toolkit::mkname(job, ".kvd");
-  std::printf("\nReading file: %s\n", path.c_str());
-  const toolkit::FileOwner file = open_data(path);
+  const toolkit::FileOwner file = toolkit::openjob("Reading", path, generic_name);
   Lines lines(file.get(), generic_name);
   const toolkit::Words& words = lines.word;
 
@@ -189,7 +185,7 @@ void rdkurv(int mxpnt, int ncurv, bool ionecv, std::string_view job, toolkit::Ve
 
 DataRange mmkurv(int ncurv, toolkit::Vec1<std::int32_t> npnt, toolkit::Mat1<double> rxdat,
                  toolkit::Mat1<double> rydat) {
-  DataRange r{1e30, -1e30, 1e30, -1e30};
+  DataRange r{no_data, -no_data, no_data, -no_data};
   for (int i = 1; i <= ncurv; ++i) {
     const double* xs = &rxdat[i][1];
     const double* ys = &rydat[i][1];
@@ -205,12 +201,12 @@ DataRange mmkurv(int ncurv, toolkit::Vec1<std::int32_t> npnt, toolkit::Mat1<doub
   widen(r.rxfmi, r.rxfma);
   widen(r.ryfmi, r.ryfma);
   if (r.rxfmi > r.rxfma) {
-    r.rxfmi = -1e-10;
-    r.rxfma = 1e-10;
+    r.rxfmi = -min_range;
+    r.rxfma = min_range;
   }
   if (r.ryfmi > r.ryfma) {
-    r.ryfmi = -1e-10;
-    r.ryfma = 1e-10;
+    r.ryfmi = -min_range;
+    r.ryfma = min_range;
   }
   return r;
 }

@@ -22,6 +22,14 @@ struct DataRange {
   double rxfmi, rxfma, ryfmi, ryfma;
 };
 
+// The least half width of a range: an axis of one value gets this much on
+// each side.
+inline constexpr double min_range = 1e-10;
+
+// Where the search for the smallest and largest values starts: data that
+// lie all above 1e30 (or all below -1e30) keep it as their minimum (maximum).
+inline constexpr double no_data = 1e30;
+
 // Makes an empty range around one value non-empty, as the data ranges are:
 // 1e-10 on each side. Beyond 2^20 in magnitude that is lost in the last bit
 // of the value, and the range stays empty.

@@ -22,15 +22,15 @@ constexpr Offset octagon[] = {{1, 3}, {3, 1}, {3, -1}, {1, -3}, {-1, -3}, {-3, -
 constexpr Offset square[] = {{-3, -3}, {3, -3}, {3, 3}, {-3, 3}, {-3, -3}};
 constexpr Offset diamond[] = {{0, -4}, {4, 0}, {0, 4}, {-4, 0}, {0, -4}};
 
-void stroke(double x, double y, std::span<const Offset> offsets, const Layer& layer, std::FILE* file) {
-  PolyStream poly(layer, file);
+void stroke(double x, double y, std::span<const Offset> offsets, const Layer& layer, toolkit::Writer& out) {
+  PolyStream poly(layer, out);
   for (const Offset& o : offsets) poly.vertex(x + o.dx, y + o.dy, 0.0);
   poly.end();
 }
 
-void fill_row(double x, double y, int row, const Layer& layer, std::FILE* file) {
+void fill_row(double x, double y, int row, const Layer& layer, toolkit::Writer& out) {
   const Offset offsets[] = {{-3, row}, {3, row}};
-  stroke(x, y, offsets, layer, file);
+  stroke(x, y, offsets, layer, out);
 }
 
 void name_layer(Layer& layer, const char* prefix, int curve) {
@@ -42,13 +42,13 @@ void name_layer(Layer& layer, const char* prefix, int curve) {
 }  // namespace
 
 void plcurv(int ncurv, const PlotMapping& m, toolkit::Vec1<std::int32_t> licol, toolkit::Vec1<std::int32_t> npnt,
-            toolkit::Mat1<double> rxdat, toolkit::Mat1<double> rydat, Layer& layer, std::FILE* file) {
+            toolkit::Mat1<double> rxdat, toolkit::Mat1<double> rydat, Layer& layer, toolkit::Writer& out) {
   for (int i = 1; i <= ncurv; ++i) {
     if (licol[i] <= 0) continue;
     name_layer(layer, "LINES", i);
     // The vertices go out as they are placed: no copy of the curve is held
     // beside the matrices.
-    PolyStream poly(layer, file);
+    PolyStream poly(layer, out);
     const double* xs = &rxdat[i][1];
     const double* ys = &rydat[i][1];
     for (int k = 0; k < npnt[i]; ++k)
@@ -59,56 +59,56 @@ void plcurv(int ncurv, const PlotMapping& m, toolkit::Vec1<std::int32_t> licol, 
 
 void plmark(int ncurv, const PlotMapping& m, toolkit::Vec1<std::int32_t> marco, toolkit::Vec1<std::int32_t> marty,
             toolkit::Vec1<std::int32_t> npnt, toolkit::Mat1<double> rxdat, toolkit::Mat1<double> rydat,
-            Layer& layer, std::FILE* file) {
+            Layer& layer, toolkit::Writer& out) {
   for (int i = 1; i <= ncurv; ++i) {
     if (marco[i] <= 0) continue;
     name_layer(layer, "MARKS", i);
     for (int k = 1; k <= npnt[i]; ++k)
-      dxmark(place(m.rxsca * rxdat[i][k] + m.rxoff), place(m.rysca * rydat[i][k] + m.ryoff), marty[i], layer, file);
+      dxmark(place(m.rxsca * rxdat[i][k] + m.rxoff), place(m.rysca * rydat[i][k] + m.ryoff), marty[i], layer, out);
   }
 }
 
-void dxmark(double x, double y, int type, const Layer& layer, std::FILE* file) {
+void dxmark(double x, double y, int type, const Layer& layer, toolkit::Writer& out) {
   switch (type) {
     case 0:
-      stroke(x, y, dot, layer, file);
+      stroke(x, y, dot, layer, out);
       break;
     case 1:
-      stroke(x, y, small_h, layer, file);
-      stroke(x, y, small_v, layer, file);
+      stroke(x, y, small_h, layer, out);
+      stroke(x, y, small_v, layer, out);
       break;
     case 2:
-      stroke(x, y, big_h, layer, file);
-      stroke(x, y, big_v, layer, file);
+      stroke(x, y, big_h, layer, out);
+      stroke(x, y, big_v, layer, out);
       break;
     case 3:
-      stroke(x, y, rising, layer, file);
-      stroke(x, y, falling, layer, file);
-      stroke(x, y, big_v, layer, file);
+      stroke(x, y, rising, layer, out);
+      stroke(x, y, falling, layer, out);
+      stroke(x, y, big_v, layer, out);
       break;
     case 5:
-      stroke(x, y, rising, layer, file);
-      stroke(x, y, falling, layer, file);
+      stroke(x, y, rising, layer, out);
+      stroke(x, y, falling, layer, out);
       break;
     case 6:
-      stroke(x, y, square, layer, file);
+      stroke(x, y, square, layer, out);
       break;
     case 7:
-      stroke(x, y, diamond, layer, file);
+      stroke(x, y, diamond, layer, out);
       break;
     case 8:
-      stroke(x, y, square, layer, file);
-      stroke(x, y, dot, layer, file);
+      stroke(x, y, square, layer, out);
+      stroke(x, y, dot, layer, out);
       break;
     case 9:
-      stroke(x, y, diamond, layer, file);
-      stroke(x, y, dot, layer, file);
+      stroke(x, y, diamond, layer, out);
+      stroke(x, y, dot, layer, out);
       break;
     case 10:
-      for (int row = -3; row <= 3; ++row) fill_row(x, y, row, layer, file);
+      for (int row = -3; row <= 3; ++row) fill_row(x, y, row, layer, out);
       break;
     default:  // 4, and every type without a symbol of its own
-      stroke(x, y, octagon, layer, file);
+      stroke(x, y, octagon, layer, out);
       break;
   }
 }

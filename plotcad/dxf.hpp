@@ -4,11 +4,11 @@
 // which the next entity's type name (or ENDSEC) follows directly.
 
 #include <array>
-#include <cstdio>
+#include <cstddef>
 #include <string_view>
 
 #include "toolkit/arrays.hpp"
-#include "toolkit/files.hpp"
+#include "toolkit/writer.hpp"
 
 namespace plotcad {
 
@@ -17,50 +17,47 @@ using Layer = std::array<char, 9>;
 
 // Sets the layer to "0" and creates jobname.dxf with its opening lines;
 // stops with "Unable to open output file - jobname.dxf" when it cannot.
-toolkit::FileOwner dxopen(std::string_view job, Layer& layer);
+toolkit::Writer dxopen(std::string_view job, Layer& layer);
 
 // Sets the layer from a name: outer blanks removed, at most 8 characters.
 void dxlayr(Layer& layer, std::string_view name);
 
 void dxline(double x1, double y1, double z1, double x2, double y2, double z2, const Layer& layer,
-            std::FILE* file);
+            toolkit::Writer& out);
 
 // One 3D polyline through the points 1 .. n of the vectors.
 void dxpoly(int n, toolkit::Vec1<double> xs, toolkit::Vec1<double> ys, toolkit::Vec1<double> zs,
-            const Layer& layer, std::FILE* file);
+            const Layer& layer, toolkit::Writer& out);
 
 void dxtext(double x, double y, double z, double height, std::string_view text, const Layer& layer,
-            std::FILE* file);
+            toolkit::Writer& out);
 
-// Writes the closing lines and closes the file; a failed write anywhere in
+// Writes the closing lines and closes the file. A failed write anywhere in
 // the drawing stops the program with "Error writing file - jobname.dxf".
-void dxclos(toolkit::FileOwner file);
+void dxclos(toolkit::Writer& out);
 
 // A polyline written vertex by vertex, for callers that place their points
 // one at a time: the same lines as dxpoly, without vectors of all points.
 class PolyStream {
  public:
   // Writes the POLYLINE entity.
-  PolyStream(const Layer& layer, std::FILE* file);
+  PolyStream(const Layer& layer, toolkit::Writer& out);
   PolyStream(const PolyStream&) = delete;
   PolyStream& operator=(const PolyStream&) = delete;
 
   void vertex(double x, double y, double z);
 
-  // Writes the SEQEND entity and hands everything to the file.
+  // Writes the SEQEND entity.
   void end();
 
  private:
-  void flush();
-
-  static constexpr std::size_t room = 1 << 16;
   const Layer& layer_;
-  std::FILE* file_;
-  std::size_t used_ = 0;
-  // The lines of a VERTEX up to its x value, the same for every vertex.
+  toolkit::Writer& out_;
+  // The lines of a VERTEX up to its x value, the same for every vertex:
+  // the entity's name, the layer's group code and name (at most 8
+  // characters) and the group code of x.
   char head_[40];
   std::size_t head_size_ = 0;
-  char buffer_[room];
 };
 
 }  // namespace plotcad

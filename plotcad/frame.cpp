@@ -5,16 +5,16 @@
 namespace plotcad {
 
 void plfram(const PlotMapping& m, int ixwma, int iywma, double rxdel, double rydel, Layer& layer,
-            std::FILE* file) {
+            toolkit::Writer& out) {
   const double w = ixwma;
   const double h = iywma;
   const double height = toolkit::askrea("Text height of the axes' labels", 0.015 * h);
 
   dxlayr(layer, "BORDER");
-  dxline(0, 0, 0, w, 0, 0, layer, file);
-  dxline(w, 0, 0, w, h, 0, layer, file);
-  dxline(w, h, 0, 0, h, 0, layer, file);
-  dxline(0, h, 0, 0, 0, 0, layer, file);
+  dxline(0, 0, 0, w, 0, 0, layer, out);
+  dxline(w, 0, 0, w, h, 0, layer, out);
+  dxline(w, h, 0, 0, h, 0, layer, out);
+  dxline(0, h, 0, 0, 0, 0, layer, out);
 
   char number[64];
   const double xmin = place(static_cast<double>(m.ixgmi) * rxdel * m.rxsca + m.rxoff);
@@ -23,10 +23,10 @@ void plfram(const PlotMapping& m, int ixwma, int iywma, double rxdel, double ryd
     const double yv = static_cast<double>(j) * rydel;
     const double y = place(yv * m.rysca + m.ryoff);
     dxlayr(layer, "AXES");
-    dxline(xmin, y, 0, xmax, y, 0, layer, file);
+    dxline(xmin, y, 0, xmax, y, 0, layer, out);
     std::snprintf(number, sizeof number, "%lg", yv);
     dxlayr(layer, "NUMBERS");
-    dxtext(xmin - 0.07 * w, y + 0.004 * h, 0, height, number, layer, file);
+    dxtext(xmin - 0.07 * w, y + 0.004 * h, 0, height, number, layer, out);
   }
 
   const double ymin = place(static_cast<double>(m.iygmi) * rydel * m.rysca + m.ryoff);
@@ -35,10 +35,10 @@ void plfram(const PlotMapping& m, int ixwma, int iywma, double rxdel, double ryd
     const double xv = static_cast<double>(i) * rxdel;
     const double x = place(xv * m.rxsca + m.rxoff);
     dxlayr(layer, "AXES");
-    dxline(x, ymin, 0, x, ymax, 0, layer, file);
+    dxline(x, ymin, 0, x, ymax, 0, layer, out);
     std::snprintf(number, sizeof number, "%lg", xv);
     dxlayr(layer, "NUMBERS");
-    dxtext(x - 0.01 * w, ymin - 0.034 * h, 0, height, number, layer, file);
+    dxtext(x - 0.01 * w, ymin - 0.034 * h, 0, height, number, layer, out);
   }
 }
 

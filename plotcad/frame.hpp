@@ -2,8 +2,6 @@
 // The plot frame: the border of the window, the grid lines ("axes") at every
 // multiple of the intervals, and the number of each grid line.
 
-#include <cstdio>
-
 #include "plotcad/dxf.hpp"
 #include "plotcad/mapping.hpp"
 
@@ -13,6 +11,6 @@ namespace plotcad {
 // BORDER, each horizontal grid line (AXES) with its number (NUMBERS) from
 // the first index to the last, then each vertical one likewise.
 void plfram(const PlotMapping& map, int ixwma, int iywma, double rxdel, double rydel, Layer& layer,
-            std::FILE* file);
+            toolkit::Writer& out);
 
 }  // namespace plotcad

@@ -11,9 +11,8 @@ bool Lines::next() {
   const std::size_t n = reader_.getln(line);
   if (n == 0) return false;
   const std::string_view text(line.data(), n);
-  const int number = toolkit::lineno(reader_.count());
-  if (toolkit::nulbyte(text)) toolkit::errmsg("NUL byte in the line", number);
-  if (toolkit::crinside(text)) toolkit::errmsg("Carriage return inside a line (line ends must be LF or CR LF)", number);
+  toolkit::refusenul(text, reader_.count());
+  toolkit::refusecr(text, reader_.count());
   return true;
 }
 

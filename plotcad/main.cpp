@@ -66,17 +66,16 @@ int main(int argc, char** argv) {
   // come first, and a drawing that cannot be created stops after it.
   std::printf("\nWriting file: %s.dxf\n", job.c_str());
   Layer layer{};
-  toolkit::FileOwner drawing = dxopen(job, layer);
-  std::FILE* file = drawing.get();
+  toolkit::Writer drawing = dxopen(job, layer);
 
-  plfram(map, options.ixwma, options.iywma, options.rxdel, options.rydel, layer, file);
-  plcurv(ncurv, map, style.licol, npnt, rxdat, rydat, layer, file);
-  plmark(ncurv, map, style.marco, style.marty, npnt, rxdat, rydat, layer, file);
+  plfram(map, options.ixwma, options.iywma, options.rxdel, options.rydel, layer, drawing);
+  plcurv(ncurv, map, style.licol, npnt, rxdat, rydat, layer, drawing);
+  plmark(ncurv, map, style.marco, style.marty, npnt, rxdat, rydat, layer, drawing);
 
   const double height = toolkit::askrea("Text height of the title", 0.02 * options.iywma);
   dxlayr(layer, "TITLE");
-  dxtext(0.1 * options.ixwma, 0.97 * options.iywma, 0, height, options.title, layer, file);
-  dxclos(std::move(drawing));
+  dxtext(0.1 * options.ixwma, 0.97 * options.iywma, 0, height, options.title, layer, drawing);
+  dxclos(drawing);
 
   toolkit::freed2(rydat);
   toolkit::freed2(rxdat);

@@ -25,22 +25,27 @@ double power_of_ten(double p) {
   return toolkit::toreal(text);
 }
 
+// The default interval is the smallest nice interval (1, 2, 2.5 or 5 times a
+// power of ten) that the range divided into 10.001 parts does not exceed:
+// the range then spans at most 10.001 intervals. The factor is the double
+// nearest to 1/10.001.
+constexpr double tenth = 0.09999000099990002;
+constexpr double nice_intervals[] = {1.0, 2.0, 2.5, 5.0, 10.0};
+
 }  // namespace
 
 double default_interval(double range) {
-  const double a = range * 0.09999000099990002;
+  const double a = range * tenth;
   const double p = std::floor(std::log10(a));
   const double b = power_of_ten(p);
   const double m = a / b;
-  double e = 10.0;
-  if (m <= 1.0)
-    e = 1.0;
-  else if (m <= 2.0)
-    e = 2.0;
-  else if (m <= 2.5)
-    e = 2.5;
-  else if (m <= 5.0)
-    e = 5.0;
+  double e = nice_intervals[std::size(nice_intervals) - 1];
+  for (const double nice : nice_intervals) {
+    if (m <= nice) {
+      e = nice;
+      break;
+    }
+  }
   return b * e;
 }
 
@@ -49,6 +54,11 @@ namespace {
 using toolkit::errmsg;
 
 constexpr std::size_t max_text = 80;
+// The window of a first run, in pixels, and the step that window sizes keep.
+constexpr int default_width = 832;
+constexpr int default_height = 720;
+constexpr int pixel_step = 8;
+constexpr const char* default_font = "courB12";
 
 // The next significant text line, its line end and outer blanks removed;
 // false at the end of the file.
@@ -87,7 +97,7 @@ void real_pair(Lines& lines, const char* first_name, double& first, const char* 
 // An integer word that chkint passed, within 32 bits.
 bool int32(const char* word, std::int32_t& value) {
   std::int64_t v = 0;
-  if (!toolkit::toint(word, v) || v < INT32_MIN || v > INT32_MAX) return false;
+  if (!toolkit::toint(word, v) || !toolkit::fits32(v)) return false;
   value = static_cast<std::int32_t>(v);
   return true;
 }
@@ -118,9 +128,9 @@ std::string one_line(std::string_view text) {
 PlotOptions default_options(std::string_view job, int ncurv, const DataRange& range, CurveStyle style) {
   PlotOptions o;
   o.title = one_line(job);
-  o.font = "courB12";
-  o.ixwma = 832;
-  o.iywma = 720;
+  o.font = default_font;
+  o.ixwma = default_width;
+  o.iywma = default_height;
   o.rxwmi = range.rxfmi;
   o.rxwma = range.rxfma;
   o.rywmi = range.ryfmi;
@@ -213,7 +223,7 @@ PlotOptions read_options(std::FILE* file, int ncurv, CurveStyle style) {
   std::int32_t height = 0;
   if (!int32(words[0], width)) errmsg("Number out of range - ixwma");
   if (!int32(words[1], height)) errmsg("Number out of range - iywma");
-  if (width % 8 != 0 || height % 8 != 0) errmsg("ixwma and iywma must be multiples of 8");
+  if (width % pixel_step != 0 || height % pixel_step != 0) errmsg("ixwma and iywma must be multiples of 8");
   o.ixwma = width;
   o.iywma = height;
 

@@ -1,8 +1,8 @@
 #pragma once
 // The usual point line of a curve data file, read where it lies, without
-// copying, splitting and checking its words one by one. On 2,000,000 points
-// the whole run of plotcad takes 0.25 s with it and 0.47 s without it
-// (bench/plotcad): the general reading is left to every other line.
+// copying, splitting and checking its words one by one; the general reading
+// is left to every other line. bench/pointline measures it against the
+// standard conversion (std::from_chars) on the same lines.
 
 #include <cstddef>
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-
+#include <numbers>
 
 namespace rodmesh {
 
@@ -48,7 +48,7 @@ void cthick(Output form, double radius, double halfw, double halfh, Shape shape,
   double zeta[8];
   if (shape == Shape::cylinder) {
     // A point of the circle at 45 degrees.
-    const double q = std::sqrt(2.0) * radius * 0.5;
+    const double q = std::numbers::sqrt2 * radius * 0.5;
     const double r = radius;
     const double ce[8] = {0.0, q, r, q, 0.0, -q, -r, -q};
     const double cz[8] = {-r, -q, 0.0, q, r, q, 0.0, -q};

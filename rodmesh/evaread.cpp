@@ -23,9 +23,7 @@ std::string values_ending(std::string_view extension) {
 void read_values(int ne, std::string_view job, std::string_view extension, toolkit::Vec1<double> values) {
   using toolkit::errmsg;
   const std::string name = toolkit::mkname(job, values_ending(extension));
-  std::printf("\nReading file: %s\n", name.c_str());
-  const toolkit::FileOwner file = toolkit::openin(name);
-  if (!file) errmsg("File not found - jobname_ext.eva");
+  const toolkit::FileOwner file = toolkit::openjob("Reading", name, "jobname_ext.eva");
 
   // Whatever cannot be read as the number due, the end of the file or a
   // word, is reported alike: the value is missing at that element.

@@ -1,6 +1,5 @@
 #include "rodmesh/meshread.hpp"
 
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -61,7 +60,7 @@ double next_real(toolkit::Reader& reader, Section where, int i) {
 int next_count(toolkit::Reader& reader) {
   const std::int64_t value = next_int(reader, Section::counts, 0);
   if (value < 0) stop_at(Section::counts, 0, "Negative count in the count line");
-  if (value > INT_MAX) stop_at(Section::counts, 0, "Count out of range");
+  if (!toolkit::fits32(value)) stop_at(Section::counts, 0, "Count out of range");
   return static_cast<int>(value);
 }
 
@@ -140,5 +139,18 @@ void records(toolkit::Reader& reader, Mesh& mesh) {
 void read_records(toolkit::Reader& reader, Mesh& mesh) { records<true>(reader, mesh); }
 
 void check_records(toolkit::Reader& reader, Mesh& mesh) { records<false>(reader, mesh); }
+
+void read_mesh(toolkit::Reader& reader, Mesh& mesh) {
+  // The fewest bytes the records take: each number a digit, and a blank or
+  // line end between it and the next.
+  const std::int64_t numbers = 3LL * mesh.ne + 4LL * mesh.nn + 2LL * mesh.ns;
+  const std::int64_t unread = reader.unread();
+  if (numbers > 0 && unread >= 0 && unread < 2 * numbers - 1) {
+    check_records(reader, mesh);
+    errmsg("rodmesh: internal error 5 (records beyond the end of the file)");
+  }
+  allocate_mesh(mesh);
+  read_records(reader, mesh);
+}
 
 }  // namespace rodmesh

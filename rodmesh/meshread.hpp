@@ -19,6 +19,13 @@ void read_records(toolkit::Reader& reader, Mesh& mesh);
 // whose arrays are not allocated, and stores nothing.
 void check_records(toolkit::Reader& reader, Mesh& mesh);
 
+// Allocates the mesh's arrays for its counts and reads the records into
+// them. Counts that the rest of the file cannot hold would reserve up to
+// tens of gigabytes before the reading finds the end of the file: such a
+// file is read through without storing, and stops where its records run
+// out, with the same messages.
+void read_mesh(toolkit::Reader& reader, Mesh& mesh);
+
 // The next token as a number of the record sections: false when it is not
 // one, or longer than any line of the formats. A real beyond the range of a
 // double gives an infinity.

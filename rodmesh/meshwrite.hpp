@@ -8,7 +8,8 @@
 
 namespace rodmesh {
 
-// Writes the titles and every record of the mesh, numbered by position.
-void write_mesh(std::string_view job, const Titles& titles, const Mesh& mesh);
+// Writes the titles and every record of the mesh, numbered by position, to
+// the file of that name (jobname_th.zmf).
+void write_mesh(const std::string& name, const Titles& titles, const Mesh& mesh);
 
 }  // namespace rodmesh

@@ -50,34 +50,20 @@ int main(int argc, char** argv) {
   std::printf("\nJob name = %s\n", job.c_str());
   // A name that does not fit is refused before the questions, not after.
   const std::string input_name = toolkit::mkname(job, ".zmf");
-  toolkit::mkname(job, "_th.zmf");
+  const std::string output_name = toolkit::mkname(job, "_th.zmf");
 
   const Settings settings = ask_settings();
   const bool values_file = settings.source != Source::constant;
   if (values_file) toolkit::mkname(job, values_ending(settings.extension));
 
-  std::printf("\nReading file: %s\n", input_name.c_str());
-  toolkit::FileOwner file = toolkit::openin(input_name);
-  if (!file) errmsg("File not found - jobname.zmf");
+  toolkit::FileOwner file = toolkit::openjob("Reading", input_name, "jobname.zmf");
   Titles titles;
   Mesh mesh;
   {
     toolkit::Reader reader(file.get(), "jobname.zmf");
     read_head(reader, titles, mesh);
     if (mesh.ne > max_bars) errmsg("Too many elements for the numbering of the solid mesh");
-    // Counts that the file cannot hold would reserve up to tens of gigabytes
-    // before the reading finds the end of the file. Such a file is read
-    // through without storing: it stops where its records run out, with the
-    // same messages.
-    // Each number takes a byte and a blank between it and the next.
-    const std::int64_t numbers = 3LL * mesh.ne + 4LL * mesh.nn + 2LL * mesh.ns;
-    const std::int64_t unread = reader.unread();
-    if (numbers > 0 && unread >= 0 && unread < 2 * numbers - 1) {
-      check_records(reader, mesh);
-      errmsg("rodmesh: internal error 5 (records beyond the end of the file)");
-    }
-    allocate_mesh(mesh);
-    read_records(reader, mesh);
+    read_mesh(reader, mesh);
   }
   file.reset();
 
@@ -111,7 +97,7 @@ int main(int argc, char** argv) {
     place_bar(k, tpl, frame, length, mesh.coord[mesh.lnods[k][1]], solid);
   }
 
-  write_mesh(job, titles, solid);
+  write_mesh(output_name, titles, solid);
 
   toolkit::freed1(values);
   toolkit::freed2(frame);

@@ -1,6 +1,7 @@
 #include "rodmesh/section.hpp"
 
 #include <cmath>
+#include <numbers>
 
 #include "toolkit/diagnostics.hpp"
 
@@ -8,8 +9,10 @@ namespace rodmesh {
 
 namespace {
 
-constexpr double inverse_pi = 0.3183098861837907;
-constexpr double radians_per_degree = 0.017453292519943295;
+// The constants of stored outputs: 1/pi as 0.3183098861837907 and pi/180
+// as 0.017453292519943295, the doubles nearest to each.
+constexpr double radians_per_degree = std::numbers::pi / 180;
+static_assert(std::numbers::inv_pi == 0.3183098861837907 && radians_per_degree == 0.017453292519943295);
 
 }  // namespace
 
@@ -23,7 +26,7 @@ Section section_of(const Settings& settings, double value) {
     const double area = settings.factor * value;
     if (settings.shape == Shape::cylinder) {
       // The circle of this area.
-      section.radius = std::sqrt(area * inverse_pi);
+      section.radius = std::sqrt(area * std::numbers::inv_pi);
     } else {
       // The square of this area.
       section.halfw = std::sqrt(area * 0.25);

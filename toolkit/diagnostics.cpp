@@ -6,15 +6,15 @@ namespace toolkit {
 
 namespace {
 
-void put(std::string_view text) {
+void to_stderr(std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
 void block(std::string_view kind, std::string_view message, int line) {
-  put("\n");
-  put(kind);
-  put(message);
-  put("\n");
+  to_stderr("\n");
+  to_stderr(kind);
+  to_stderr(message);
+  to_stderr("\n");
   if (line > 0) std::fprintf(stderr, "Line n. %8d\n", line);
 }
 
@@ -22,7 +22,7 @@ void block(std::string_view kind, std::string_view message, int line) {
 
 void errmsg(std::string_view message, int line) {
   block("ERROR:\n", message, line);
-  put("\n");
+  to_stderr("\n");
   stop();
 }
 

@@ -116,7 +116,7 @@ int askint(std::string_view prompt, int default_value) {
     const bool syntax = chkint(answer.data()).ok && toint(answer.data(), value);
     echo(answer.data());
     // An answer beyond the 32-bit range is refused rather than wrapped.
-    if (syntax && value >= INT32_MIN && value <= INT32_MAX) return static_cast<int>(value);
+    if (syntax && fits32(value)) return static_cast<int>(value);
     repeat();
   }
 }

@@ -1,5 +1,6 @@
 #include "toolkit/files.hpp"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "toolkit/diagnostics.hpp"
@@ -16,15 +17,17 @@ std::string mkname(std::string_view job, std::string_view ending) {
 
 FileOwner openin(const std::string& name) { return FileOwner(platform::openin(name)); }
 
+FileOwner openjob(std::string_view verb, const std::string& name, std::string_view generic_name) {
+  if (!verb.empty()) std::printf("\n%.*s file: %s\n", static_cast<int>(verb.size()), verb.data(), name.c_str());
+  FileOwner file = openin(name);
+  if (!file) errmsg("File not found - " + std::string(generic_name));
+  return file;
+}
+
 FileOwner openout(const std::string& name, std::string_view generic_name, Form form) {
   FileOwner out(platform::openout(name, form == Form::text));
   if (!out) errmsg("Unable to open output file - " + std::string(generic_name));
   return out;
-}
-
-void put(std::FILE* out, std::string_view bytes, std::string_view generic_name) {
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size())
-    errmsg("Error writing file - " + std::string(generic_name));
 }
 
 void closeout(FileOwner out, std::string_view generic_name) {

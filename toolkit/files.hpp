@@ -33,6 +33,12 @@ using FileOwner = std::unique_ptr<std::FILE, CloseFile>;
 // line ends alike); no file when it cannot be opened or is a directory.
 FileOwner openin(const std::string& name);
 
+// An input of the job, announced and opened: prints the progress line
+// ("\nReading file: name\n" with the verb given; none for an empty verb, a
+// file read again) and opens the file; stops with "File not found - " and its
+// generic name ("jobname.kvd") when it cannot.
+FileOwner openjob(std::string_view verb, const std::string& name, std::string_view generic_name);
+
 // How an output is written: as the system's text (CR LF line ends where
 // that is the custom), or byte for byte as a copy of an input.
 enum class Form { text, bytes };
@@ -40,10 +46,6 @@ enum class Form { text, bytes };
 // Creates or replaces an output file; stops the program with "Unable to open
 // output file - " and its generic name ("jobname.dxf") when it cannot.
 FileOwner openout(const std::string& name, std::string_view generic_name, Form form);
-
-// Writes bytes to an output file; stops the program with "Error writing
-// file - " and the generic name when the write fails.
-void put(std::FILE* out, std::string_view bytes, std::string_view generic_name);
 
 // Flushes and closes an output file; when any write to it failed, stops with
 // "Error writing file - " and the file's generic name.

@@ -38,6 +38,10 @@ bool isrecreal(std::string_view token);
 // any other word.
 bool toint(std::string_view word, std::int64_t& value);
 
+// Whether an integer that toint or scanint gave fits a signed 32-bit
+// number, as counts, answers and options must.
+inline bool fits32(std::int64_t value) { return value >= INT32_MIN && value <= INT32_MAX; }
+
 // The integer ([sign]digits) that starts at first, as toint gives it; the
 // end of its digits, or nullptr when no digit follows the sign. For readers
 // that take a number and go on.

@@ -3,6 +3,8 @@
 // no locale and no allocation, for the writers' hot paths.
 
 #include <cstddef>
+#include <cstring>
+#include <string_view>
 
 namespace toolkit {
 
@@ -23,5 +25,11 @@ char* putfix(char* out, double value, int width, int precision);
 // Writes value as printf("%*lld", width, value) would; out must have room for
 // max(|width|, 24) bytes.
 char* putint(char* out, long long value, int width);
+
+// Copies a text to out; returns the end of what was written.
+inline char* putstr(char* out, std::string_view text) {
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
 
 }  // namespace toolkit

@@ -78,11 +78,6 @@ std::FILE* openin(const std::string& name) {
 
 std::FILE* openout(const std::string& name, bool text) { return std::fopen(name.c_str(), text ? "w" : "wb"); }
 
-bool isdir(const std::string& name) {
-  const DWORD attributes = GetFileAttributesA(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 bool isfile(const std::string& name) {
   const DWORD attributes = GetFileAttributesA(name.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -159,11 +154,6 @@ std::FILE* openin(const std::string& name) {
 }
 
 std::FILE* openout(const std::string& name, bool text) { return std::fopen(name.c_str(), text ? "w" : "wb"); }
-
-bool isdir(const std::string& name) {
-  struct stat info;
-  return stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 bool isfile(const std::string& name) {
   struct stat info;

@@ -25,9 +25,6 @@ std::FILE* openin(const std::string& name);
 // (text) or byte for byte.
 std::FILE* openout(const std::string& name, bool text);
 
-// True when the name names an existing directory.
-bool isdir(const std::string& name);
-
 // True when the name names an existing file that is not a directory.
 bool isfile(const std::string& name);
 

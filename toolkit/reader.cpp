@@ -10,10 +10,6 @@ namespace toolkit {
 
 namespace {
 
-// The white space of the standard formatted reading in the C locale: the
-// blank and the five controls from tab to carriage return.
-bool space(char c) { return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t'; }
-
 constexpr std::size_t most = line_limit - 1;
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace toolkit {
@@ -11,12 +12,28 @@ namespace toolkit {
 inline constexpr std::size_t line_limit = 1000;
 using LineBuf = std::array<char, line_limit>;
 
+// The longest line that splitw takes, and the most words in it.
+inline constexpr std::size_t word_line_limit = 980;
 inline constexpr int max_words = 100;
 using Words = std::array<char*, max_words>;
 
 // Removes the line feed (and a carriage return before it) of a line that was
 // read whole; stops the program when the line has no line feed.
 void elimnl(char* line);
+
+// The stop of elimnl for a line read without its line feed (a line too long
+// for one read, or a last line without line end): "elimnl: internal error 1
+// (CR in the string)" when it ends in a carriage return, "... 2 (LF
+// expected)" otherwise.
+[[noreturn]] void nolf(std::string_view line);
+
+// The blanks that separate the words of a line: blank and tab.
+inline bool blank(char c) { return c == ' ' || c == '\t'; }
+
+// The white space that separates the numbers of a record section, as the
+// standard formatted reading in the C locale skips it: the blank and the
+// five controls from tab to carriage return.
+inline bool space(char c) { return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t'; }
 
 // Cuts the comment from the first '#' and splits the rest of the line into
 // blank- or tab-separated words, in place; returns the number of words.
@@ -40,5 +57,11 @@ void trimst(char* text);
 // the next piece.
 bool nulbyte(std::string_view piece);
 bool crinside(std::string_view piece, char before = '\n');
+
+// The same checks, stopping the program with "NUL byte in the line" and
+// "Carriage return inside a line (line ends must be LF or CR LF)" and the
+// line number.
+void refusenul(std::string_view piece, std::int64_t line);
+void refusecr(std::string_view piece, std::int64_t line, char before = '\n');
 
 }  // namespace toolkit

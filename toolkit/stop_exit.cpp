@@ -1,11 +1,16 @@
 #include <cstdlib>
 
 #include "toolkit/diagnostics.hpp"
+#include "toolkit/writer.hpp"
 
 namespace toolkit {
 
-// std::exit runs the exit processing: every open C stream, standard output
-// and any output file being written, is flushed and closed.
-void stop() { std::exit(1); }
+// The blocks of the open writers go to their streams, then std::exit runs
+// the exit processing: every open C stream, standard output and any output
+// file being written, is flushed and closed.
+void stop() {
+  Writer::flushall();
+  std::exit(1);
+}
 
 }  // namespace toolkit

@@ -12,6 +12,6 @@ namespace wordlist {
 // without line end) stops the program once the words before it are out.
 // Before every read that may wait for input, the words so far are handed
 // on: a console or a pipe sees the words of each line as it comes.
-void filter(toolkit::Reader& input, std::FILE* out);
+void filter(toolkit::Reader& input, std::FILE* stream);
 
 }  // namespace wordlist

@@ -30,10 +30,9 @@ Drawn draw(Body body, std::string_view answers = {}) {
               scratch,
               [&] {
                 Layer layer{};
-                toolkit::FileOwner drawing = dxopen("job", layer);
-    std::FILE* file = drawing.get();
-                body(layer, file);
-                dxclos(std::move(drawing));
+                toolkit::Writer drawing = dxopen("job", layer);
+                body(layer, drawing);
+                dxclos(drawing);
               },
               answers),
           ""};
@@ -49,7 +48,7 @@ TEST(PlotFrame, BorderGridLinesAndNumbersOfTheWorkedExample) {
   m.rxsca = m.rxoff = 832.0 / 12;
   m.rysca = 720.0 / 110;
   m.ryoff = 720.0 / 110 * 5;
-  auto d = draw([&](Layer& layer, std::FILE* file) { plfram(m, 832, 720, 2, 20, layer, file); }, "\n");
+  auto d = draw([&](Layer& layer, toolkit::Writer& out) { plfram(m, 832, 720, 2, 20, layer, out); }, "\n");
   EXPECT_EQ(d.outcome.out, "\nText height of the axes' labels [10.8] ? You answered: 10.8\n");
   std::string expected = expect::border(832, 720);
   const int ys[] = {33, 164, 295, 425, 556, 687};
@@ -68,7 +67,7 @@ TEST(PlotFrame, NumbersAreTheGridValuesAsPrintfShowsThem) {
   m.iygmi = 249999999999;  // an axis of one value, y = 5
   m.iygma = 250000000001;
   m.rxsca = m.rysca = 1;
-  auto d = draw([&](Layer& layer, std::FILE* file) { plfram(m, 8, 8, 0.1, 2e-11, layer, file); }, "-0\n");
+  auto d = draw([&](Layer& layer, toolkit::Writer& out) { plfram(m, 8, 8, 0.1, 2e-11, layer, out); }, "-0\n");
   for (const char* number : {"\n-0.1\n", "\n0\n", "\n0.3\n", "\n5\n"}) EXPECT_NE(d.entities.find(number), std::string::npos);
   EXPECT_EQ(d.entities.find("0.30000"), std::string::npos);
   EXPECT_NE(d.entities.find(" 40\n     -0.0000000\n"), std::string::npos);  // the height as answered
@@ -108,8 +107,8 @@ TEST(Curves, OnePolylinePerCurveWithLinesSwitchedOn) {
   c.points = {{{0.5, 1.49}, {-0.5, -1.5}}, {{9, 9}}, {{8, 8}}, {{1e12, 7.2}}};
   c.licol = {1, 0, -1, 7};
   c.arrays();
-  auto d = draw([&](Layer& layer, std::FILE* file) {
-    plcurv(4, c.map, c.v(c.licol), c.v(c.npnt), c.rx, c.ry, layer, file);
+  auto d = draw([&](Layer& layer, toolkit::Writer& out) {
+    plcurv(4, c.map, c.v(c.licol), c.v(c.npnt), c.rx, c.ry, layer, out);
   });
   EXPECT_EQ(d.entities, poly("LINES1", {{1, 1}, {0, -1}}) + poly("LINES4", {{1e12, 7}}));
 }
@@ -122,9 +121,9 @@ TEST(Curves, LayerNamesOfCurvesBeyondNineNinetyNineAreCut) {
   c.marco = c.licol;
   c.marty.assign(1000, 0);
   c.arrays();
-  auto d = draw([&](Layer& layer, std::FILE* file) {
-    plcurv(1000, c.map, c.v(c.licol), c.v(c.npnt), c.rx, c.ry, layer, file);
-    plmark(1000, c.map, c.v(c.marco), c.v(c.marty), c.v(c.npnt), c.rx, c.ry, layer, file);
+  auto d = draw([&](Layer& layer, toolkit::Writer& out) {
+    plcurv(1000, c.map, c.v(c.licol), c.v(c.npnt), c.rx, c.ry, layer, out);
+    plmark(1000, c.map, c.v(c.marco), c.v(c.marty), c.v(c.npnt), c.rx, c.ry, layer, out);
   });
   EXPECT_EQ(d.entities, poly("LINES100", {{1, 1}}) + poly("MARKS100", {{1, 1}, {1, 1}}));
 }
@@ -136,9 +135,9 @@ TEST(Curves, MarkersAtEveryPointOfCurvesWithMarkersSwitchedOn) {
   c.marco = {0, -1, 2};
   c.marty = {6, 6, 1};
   c.arrays();
-  auto d = draw([&](Layer& layer, std::FILE* file) {
-    plcurv(3, c.map, c.v(c.licol), c.v(c.npnt), c.rx, c.ry, layer, file);
-    plmark(3, c.map, c.v(c.marco), c.v(c.marty), c.v(c.npnt), c.rx, c.ry, layer, file);
+  auto d = draw([&](Layer& layer, toolkit::Writer& out) {
+    plcurv(3, c.map, c.v(c.licol), c.v(c.npnt), c.rx, c.ry, layer, out);
+    plmark(3, c.map, c.v(c.marco), c.v(c.marty), c.v(c.npnt), c.rx, c.ry, layer, out);
   });
   std::string expected;
   for (auto [x, y] : c.points[2])
@@ -172,9 +171,9 @@ TEST(Curves, TheElevenMarkerSymbolsAndTheCircleForAnyOtherType) {
       poly("M", circle)};
   const int types[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, -1};
   for (int k = 0; k < 13; ++k) {
-    auto d = draw([&](Layer& layer, std::FILE* file) {
+    auto d = draw([&](Layer& layer, toolkit::Writer& out) {
       dxlayr(layer, "M");
-      dxmark(416, 360, types[k], layer, file);
+      dxmark(416, 360, types[k], layer, out);
     });
     EXPECT_EQ(d.entities, expected[k]) << "marker type " << types[k];
   }

@@ -20,26 +20,25 @@ std::string drawing(Body body) {
   harness::Scratch scratch;
   auto o = expect::in_dir(scratch, [&] {
     Layer layer{};
-    toolkit::FileOwner drawing = dxopen("job", layer);
-    std::FILE* file = drawing.get();
+    toolkit::Writer drawing = dxopen("job", layer);
     if (std::string(layer.data()) != "0") std::_Exit(3);
-    body(layer, file);
-    dxclos(std::move(drawing));
+    body(layer, drawing);
+    dxclos(drawing);
   });
   EXPECT_EQ(o.status, 0) << o.err;
   return scratch.read("job.dxf");
 }
 
 TEST(DxfWriter, AnEmptyDrawingIsEightLines) {
-  EXPECT_EQ(drawing([](Layer&, std::FILE*) {}), "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n");
+  EXPECT_EQ(drawing([](Layer&, toolkit::Writer&) {}), "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n");
 }
 
 TEST(DxfWriter, LineAndTextWriteEveryGroupAsListed) {
-  auto dxf = drawing([](Layer& layer, std::FILE* file) {
+  auto dxf = drawing([](Layer& layer, toolkit::Writer& out) {
     dxlayr(layer, "  AXES  ");
-    dxline(0, 0, 0, 832, -8, 1e9, layer, file);
-    dxtext(1003, 0.00390625, -0.0, -0.0, "", layer, file);
-    dxtext(1, 2, 3, 4, "two\nlines\r", layer, file);
+    dxline(0, 0, 0, 832, -8, 1e9, layer, out);
+    dxtext(1003, 0.00390625, -0.0, -0.0, "", layer, out);
+    dxtext(1, 2, 3, 4, "two\nlines\r", layer, out);
   });
   EXPECT_EQ(dxf, expect::opening + R"(LINE
   8
@@ -96,14 +95,14 @@ TEST(DxfWriter, PolylinesOfTwoEqualPointsNoPointsAndManyPoints) {
     ys[k] = -k;
     points.emplace_back(xs[k], ys[k]);
   }
-  auto dxf = drawing([&](Layer& layer, std::FILE* file) {
+  auto dxf = drawing([&](Layer& layer, toolkit::Writer& out) {
     dxlayr(layer, "MARKS1");
     toolkit::Vec1<double> x{xs.data() + 1}, y{ys.data() + 1}, z{zs.data() + 1};
     double same[] = {416, 416};
     toolkit::Vec1<double> s{same};
-    dxpoly(2, s, s, z, layer, file);
-    dxpoly(0, s, s, z, layer, file);
-    dxpoly(5000, x, y, z, layer, file);
+    dxpoly(2, s, s, z, layer, out);
+    dxpoly(0, s, s, z, layer, out);
+    dxpoly(5000, x, y, z, layer, out);
   });
   EXPECT_EQ(dxf, expect::opening + R"(POLYLINE
   8
@@ -176,13 +175,12 @@ TEST(DxfWriter, AFullDiskStopsTheProgram) {
     scratch.symlink("job.dxf", "/dev/full");
     auto o = expect::in_dir(scratch, [=] {
       Layer layer{};
-      toolkit::FileOwner drawing = dxopen("job", layer);
-    std::FILE* file = drawing.get();
-      PolyStream poly(layer, file);
+      toolkit::Writer drawing = dxopen("job", layer);
+      PolyStream poly(layer, drawing);
       for (int k = 0; k < vertices; ++k) poly.vertex(k, k, 0);
       poly.end();
       std::fputs("not reached after a failed write\n", stdout);
-      dxclos(std::move(drawing));
+      dxclos(drawing);
     });
     EXPECT_EQ(o.err, harness::error_block("Error writing file - jobname.dxf"));
     EXPECT_EQ(o.status, 1);

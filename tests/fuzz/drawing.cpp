@@ -104,15 +104,14 @@ void draw(const plotcad::CurveScan& scan, Arrays& a) {
   if (map.ixgma - map.ixgmi > max_drawn_axes || map.iygma - map.iygmi > max_drawn_axes) return;
 
   plotcad::Layer layer{};
-  toolkit::FileOwner file = plotcad::dxopen("job", layer);
-  check(file != nullptr, "the drawing file opens");
-  plotcad::plfram(map, options.ixwma, options.iywma, options.rxdel, options.rydel, layer, file.get());
-  plotcad::plcurv(scan.ncurv, map, a.style.licol, a.npnt, a.rxdat, a.rydat, layer, file.get());
-  plotcad::plmark(scan.ncurv, map, a.style.marco, a.style.marty, a.npnt, a.rxdat, a.rydat, layer, file.get());
+  toolkit::Writer drawing = plotcad::dxopen("job", layer);
+  plotcad::plfram(map, options.ixwma, options.iywma, options.rxdel, options.rydel, layer, drawing);
+  plotcad::plcurv(scan.ncurv, map, a.style.licol, a.npnt, a.rxdat, a.rydat, layer, drawing);
+  plotcad::plmark(scan.ncurv, map, a.style.marco, a.style.marty, a.npnt, a.rxdat, a.rydat, layer, drawing);
   const double height = toolkit::askrea("Text height of the title", 0.02 * options.iywma);
   plotcad::dxlayr(layer, "TITLE");
-  plotcad::dxtext(0.1 * options.ixwma, 0.97 * options.iywma, 0, height, options.title, layer, file.get());
-  plotcad::dxclos(std::move(file));
+  plotcad::dxtext(0.1 * options.ixwma, 0.97 * options.iywma, 0, height, options.title, layer, drawing);
+  plotcad::dxclos(drawing);
   check_dxf(fuzz::read_file("job.dxf"));
 }
 

@@ -132,7 +132,7 @@ void build(Run& r, std::string_view eva, bool has_eva) {
     place_bar(k, r.tpl, r.frame, length, r.mesh.coord[r.mesh.lnods[k][1]], r.solid);
   }
 
-  write_mesh("job", titles, r.solid);
+  write_mesh("job_th.zmf", titles, r.solid);
   check_written(fuzz::read_file("job_th.zmf"));
 }
 
