@@ -20,9 +20,8 @@ std::string values_ending(std::string_view extension) {
   return ending;
 }
 
-void read_values(int ne, std::string_view job, std::string_view extension, toolkit::Vec1<double> values) {
+void read_values(int ne, const std::string& name, toolkit::Vec1<double> values) {
   using toolkit::errmsg;
-  const std::string name = toolkit::mkname(job, values_ending(extension));
   const toolkit::FileOwner file = toolkit::openjob("Reading", name, "jobname_ext.eva");
 
   // Whatever cannot be read as the number due, the end of the file or a

@@ -4,10 +4,14 @@
 #include <cstdio>
 
 #include "toolkit/diagnostics.hpp"
+#include "toolkit/progress.hpp"
 
 namespace rodmesh {
 
-void bar_context(int k) { std::fprintf(stderr, "\nBuilding bar n. %8d\n", k); }
+void bar_context(int k) {
+  toolkit::Progress::clear();
+  std::fprintf(stderr, "\nBuilding bar n. %8d\n", k);
+}
 
 double section_frame(int k, double theta, const Mesh& mesh, toolkit::Mat1<double> frame) {
   toolkit::zerod2(frame, 3, 3);

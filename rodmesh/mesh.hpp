@@ -9,7 +9,7 @@
 
 namespace rodmesh {
 
-// Nodes an element may have, in the input and in the solids written.
+// Nodes an element of the input may have.
 inline constexpr int max_nodes = 20;
 // Coordinates per node.
 inline constexpr int ncoor = 3;
@@ -27,7 +27,8 @@ struct Mesh {
   int ne = 0;  // elements
   int nn = 0;  // nodes
   int ns = 0;  // special nodes
-  // Node slots per element row: the most nodes any element may have.
+  // Node slots per element row. The reader checks every node of an element
+  // and keeps the first width of them: rodmesh keeps a bar's two ends.
   int width = max_nodes;
   toolkit::Mat1<std::int32_t> lnods;  // ne rows of width node numbers
   toolkit::Vec1<std::int32_t> nnode;  // node count of each element

@@ -99,9 +99,9 @@ void records(toolkit::Reader& reader, Mesh& mesh) {
     if (next_int(reader, Section::element, i) != i) stop_at(Section::element, i, "Wrong element number");
     const std::int64_t count = next_int(reader, Section::element, i);
     if (count < 1) stop_at(Section::element, i, "N. of nodes of an element is less than 1");
-    if (count > mesh.width) {
+    if (count > max_nodes) {
       std::fprintf(stderr, "\nReading element n. %8d\n", i);
-      std::fprintf(stderr, "Maximum n. of nodes per element = %8d\n", mesh.width);
+      std::fprintf(stderr, "Maximum n. of nodes per element = %8d\n", max_nodes);
       errmsg("Too many nodes in the element");
     }
     [[maybe_unused]] toolkit::Vec1<std::int32_t> row;
@@ -112,7 +112,8 @@ void records(toolkit::Reader& reader, Mesh& mesh) {
     for (int k = 1; k <= count; ++k) {
       const std::int64_t node = next_int(reader, Section::element, i);
       if (node < 1 || node > mesh.nn) stop_at(Section::element, i, "Element node out of range");
-      if constexpr (Store) row[k] = static_cast<std::int32_t>(node);
+      if constexpr (Store)
+        if (k <= mesh.width) row[k] = static_cast<std::int32_t>(node);
     }
   }
 

@@ -3,19 +3,19 @@
 #include <cmath>
 
 #include "rodmesh/frame.hpp"
+#include "rodmesh/mesh.hpp"
 #include "toolkit/diagnostics.hpp"
 
 namespace rodmesh {
 
 void place_bar(int k, BarTemplate& tpl, toolkit::Mat1<double> frame, double length, toolkit::Vec1<double> first,
-            Mesh& solid) {
+               toolkit::Mat1<double> nodes) {
   for (int i = 1; i <= solid_nodes; ++i) tpl.posit[i][1] = tpl.posit[i][1] * length;
 
-  const int offset = solid_nodes * (k - 1);
   bool finite = true;
   for (int i = 1; i <= solid_nodes; ++i) {
     const toolkit::Vec1<double> local = tpl.posit[i];
-    toolkit::Vec1<double> node = solid.coord[offset + i];
+    toolkit::Vec1<double> node = nodes[i];
     for (int j = 1; j <= ncoor; ++j) {
       // The terms are summed from zero in this order, then the node A added:
       // the printed digits depend on it.
@@ -32,14 +32,6 @@ void place_bar(int k, BarTemplate& tpl, toolkit::Mat1<double> frame, double leng
   if (!finite) {
     bar_context(k);
     toolkit::errmsg("Coordinates of the solid out of range");
-  }
-
-  const int per_bar = tpl.per_bar;
-  for (int m = 1; m <= per_bar; ++m) {
-    const int n = per_bar * (k - 1) + m;
-    const int count = tpl.nnode[m];
-    solid.nnode[n] = count;
-    for (int l = 1; l <= count; ++l) solid.lnods[n][l] = tpl.lnods[m][l] + offset;
   }
 }
 

@@ -1,18 +1,17 @@
 #pragma once
-// Placing the bar template in the model: the nodes and elements of bar k of
-// the solid mesh.
+// Placing the bar template in the model: the 20 nodes of the solid around
+// one bar.
 
 #include "rodmesh/cthick.hpp"
-#include "rodmesh/mesh.hpp"
 #include "toolkit/arrays.hpp"
 
 namespace rodmesh {
 
-// Writes nodes 20(k-1)+1 to 20k and elements E(k-1)+1 to Ek of the solid
-// mesh, E being the template's elements per bar, from the template, the
-// section frame, the bar length and the coordinates of the bar's first node.
-// Scales the template's xi by the length on the way.
+// The 20 nodes of bar k's solid (rows of x, y, z) from the template, the
+// section frame, the bar length and the coordinates of the bar's first
+// node. Scales the template's xi by the length on the way. A coordinate
+// beyond the range of a double stops the run, naming the bar.
 void place_bar(int k, BarTemplate& tpl, toolkit::Mat1<double> frame, double length, toolkit::Vec1<double> first,
-            Mesh& solid);
+               toolkit::Mat1<double> nodes);
 
 }  // namespace rodmesh

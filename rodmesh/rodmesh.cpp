@@ -8,14 +8,10 @@
 
 #include "rodmesh/cthick.hpp"
 #include "rodmesh/evaread.hpp"
-#include "rodmesh/frame.hpp"
 #include "rodmesh/mesh.hpp"
 #include "rodmesh/meshread.hpp"
-#include "rodmesh/meshwrite.hpp"
-#include "rodmesh/placement.hpp"
-#include "rodmesh/section.hpp"
 #include "rodmesh/settings.hpp"
-#include "toolkit/arrays.hpp"
+#include "rodmesh/thicken.hpp"
 #include "toolkit/banner.hpp"
 #include "toolkit/diagnostics.hpp"
 #include "toolkit/dialogue.hpp"
@@ -53,56 +49,23 @@ int main(int argc, char** argv) {
   const std::string output_name = toolkit::mkname(job, "_th.zmf");
 
   const Settings settings = ask_settings();
-  const bool values_file = settings.source != Source::constant;
-  if (values_file) toolkit::mkname(job, values_ending(settings.extension));
+  const std::string values_name =
+      settings.source != Source::constant ? toolkit::mkname(job, values_ending(settings.extension)) : "";
 
-  toolkit::FileOwner file = toolkit::openjob("Reading", input_name, "jobname.zmf");
   Titles titles;
   Mesh mesh;
+  // A bar is its element's first two nodes: no more are kept.
+  mesh.width = 2;
   {
+    const toolkit::FileOwner file = toolkit::openjob("Reading", input_name, "jobname.zmf");
     toolkit::Reader reader(file.get(), "jobname.zmf");
     read_head(reader, titles, mesh);
     if (mesh.ne > max_bars) errmsg("Too many elements for the numbering of the solid mesh");
     read_mesh(reader, mesh);
   }
-  file.reset();
 
-  for (int i = 1; i <= mesh.ne; ++i) {
-    if (mesh.nnode[i] < 2) errmsg("Number of nodes of an element is less than 2");
-    if (mesh.nnode[i] > 2) toolkit::wrnmsg("Number of nodes per element should be 2 in all elements");
-  }
+  thicken(settings, values_name, output_name, titles, mesh);
 
-  const int per_bar = perbar(settings.form);
-  Mesh solid;
-  solid.ne = per_bar * mesh.ne;
-  solid.nn = solid_nodes * mesh.ne;
-  solid.ns = 0;
-  // A face needs 8 node slots, not 20: the largest array of a run of faces
-  // is thus less than half the size.
-  solid.width = settings.form == Output::brick ? solid_nodes : face_nodes;
-  allocate_mesh(solid);
-  BarTemplate tpl;
-  allocate_template(tpl, settings.form);
-  toolkit::Mat1<double> frame;
-  toolkit::allod2(frame, 3, 3);
-  toolkit::Vec1<double> values;
-  toolkit::allod1(values, mesh.ne);
-
-  if (values_file) read_values(mesh.ne, job, settings.extension, values);
-
-  for (int k = 1; k <= mesh.ne; ++k) {
-    const Section section = section_of(settings, values_file ? values[k] : 0.0);
-    const double length = section_frame(k, section.angle, mesh, frame);
-    cthick(settings.form, section.radius, section.halfw, section.halfh, settings.shape, tpl);
-    place_bar(k, tpl, frame, length, mesh.coord[mesh.lnods[k][1]], solid);
-  }
-
-  write_mesh(output_name, titles, solid);
-
-  toolkit::freed1(values);
-  toolkit::freed2(frame);
-  free_template(tpl);
-  free_mesh(solid);
   free_mesh(mesh);
   std::printf("\n### Success ###\n\n");
   toolkit::endout();

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "toolkit/progress.hpp"
+
 namespace toolkit {
 
 namespace {
@@ -11,6 +13,7 @@ void to_stderr(std::string_view text) {
 }
 
 void block(std::string_view kind, std::string_view message, int line) {
+  Progress::clear();
   to_stderr("\n");
   to_stderr(kind);
   to_stderr(message);

@@ -135,6 +135,8 @@ bool brokenpipe() {
          (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED);
 }
 
+bool errterminal() { return _isatty(2) != 0; }
+
 #else  // POSIX
 
 void holdstd() {
@@ -203,6 +205,8 @@ void* heapblock(std::size_t size) {
 }
 
 bool brokenpipe() { return errno == EPIPE; }
+
+bool errterminal() { return isatty(2) != 0; }
 
 #endif
 

@@ -51,4 +51,7 @@ void* heapblock(std::size_t size);
 // True when the last failed write went to a pipe whose reader is gone.
 bool brokenpipe();
 
+// True when standard error is a terminal, where a person reads it.
+bool errterminal();
+
 }  // namespace toolkit::platform

@@ -16,34 +16,30 @@ using rodmesh_test::BarMesh;
 using rodmesh_test::Frame;
 using Point = std::array<double, 3>;
 
-// Builds every bar of a mesh of bars as the driver does, with one section.
+// Builds every bar of a mesh of bars as a run does, with one section, and
+// keeps the nodes of all of them (node g of the solid mesh is node(g)).
 struct Solids {
   Solids(const BarMesh& bars, int per_bar, char type, double radius, double halfw, double halfh,
          double theta = 0.0) {
-    solid.ne = per_bar * bars.mesh.ne;
-    solid.nn = 20 * bars.mesh.ne;
-    rodmesh::allocate_mesh(solid);
     const auto form = per_bar == 1 ? rodmesh::Output::brick : rodmesh::Output::faces;
     const auto shape = type == 'c' ? rodmesh::Shape::cylinder : rodmesh::Shape::prism;
     rodmesh::allocate_template(tpl, form);
+    toolkit::allod2(nodes, 20, 3);
     for (int k = 1; k <= bars.mesh.ne; ++k) {
       const double length = rodmesh::section_frame(k, theta, bars.mesh, frame.m);
       rodmesh::cthick(form, radius, halfw, halfh, shape, tpl);
-      rodmesh::place_bar(k, tpl, frame.m, length, bars.mesh.coord[bars.mesh.lnods[k][1]], solid);
+      rodmesh::place_bar(k, tpl, frame.m, length, bars.mesh.coord[bars.mesh.lnods[k][1]], nodes);
+      for (int i = 1; i <= 20; ++i) xyz.push_back({nodes[i][1], nodes[i][2], nodes[i][3]});
     }
   }
   ~Solids() {
     rodmesh::free_template(tpl);
-    rodmesh::free_mesh(solid);
+    toolkit::freed2(nodes);
   }
-  Point node(int g) const { return {solid.coord[g][1], solid.coord[g][2], solid.coord[g][3]}; }
-  std::vector<int> element(int n) const {
-    std::vector<int> nodes;
-    for (int i = 1; i <= solid.nnode[n]; ++i) nodes.push_back(solid.lnods[n][i]);
-    return nodes;
-  }
-  rodmesh::Mesh solid;
+  Point node(int g) const { return xyz.at(g - 1); }
   rodmesh::BarTemplate tpl;
+  toolkit::Mat1<double> nodes;
+  std::vector<Point> xyz;
   Frame frame;
 };
 
@@ -74,33 +70,22 @@ TEST(Placement, AQuarterTurnedPrismStandsOnItsNarrowSide) {
   EXPECT_NEAR(s.node(3)[2], 0.5, 1e-15);
 }
 
-TEST(Placement, EveryBarHasNodesAndElementsOfItsOwn) {
+TEST(Placement, EveryBarHasNodesOfItsOwn) {
   BarMesh bars({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{1, 2}, {2, 3}, {3, 1}});
   Solids faces(bars, 6, 'c', 0.1, 0, 0);
-  EXPECT_EQ(faces.solid.ne, 18);
-  EXPECT_EQ(faces.solid.nn, 60);
-  EXPECT_EQ(faces.element(7), (std::vector<int>{21, 22, 23, 24, 25, 26, 27, 28}));
-  EXPECT_EQ(faces.element(17), (std::vector<int>{47, 48, 41, 49, 53, 60, 59, 52}));
+  EXPECT_EQ(faces.xyz.size(), 60u);
   // Bars 1 and 2 share node 2: the far ring of one and the near ring of the
   // other are distinct nodes.
   EXPECT_EQ(faces.node(13)[0], 1.0);
   EXPECT_EQ(faces.node(21)[0], 1.0);
-
-  Solids brick(bars, 1, 'c', 0.1, 0, 0);
-  EXPECT_EQ(brick.solid.ne, 3);
-  std::vector<int> third;
-  for (int i = 41; i <= 60; ++i) third.push_back(i);
-  EXPECT_EQ(brick.element(3), third);
 }
 
 // The coordinate is summed from zero in the order xi, eta, zeta and the node
 // A is added last; any other order changes the last bits here.
 TEST(Placement, SumsInTheGivenOrder) {
   BarMesh bars({{-1, 0, 0}, {0, 0, 0}}, {{1, 2}});
-  rodmesh::Mesh solid;
-  solid.ne = 1;
-  solid.nn = 20;
-  rodmesh::allocate_mesh(solid);
+  toolkit::Mat1<double> nodes;
+  toolkit::allod2(nodes, 20, 3);
   rodmesh::BarTemplate tpl;
   rodmesh::allocate_template(tpl, rodmesh::Output::brick);
   rodmesh::cthick(rodmesh::Output::brick, 0.0, 1.0, 1.0, rodmesh::Shape::prism, tpl);  // node 17: xi 1, eta 1, zeta 1
@@ -109,10 +94,10 @@ TEST(Placement, SumsInTheGivenOrder) {
   frame.m[1][1] = 1.0;
   frame.m[1][2] = 1e-16;
   frame.m[1][3] = 1e-16;
-  rodmesh::place_bar(1, tpl, frame.m, 1.0, bars.mesh.coord[1], solid);
-  EXPECT_EQ(solid.coord[17][1], 0.0);
+  rodmesh::place_bar(1, tpl, frame.m, 1.0, bars.mesh.coord[1], nodes);
+  EXPECT_EQ(nodes[17][1], 0.0);
   rodmesh::free_template(tpl);
-  rodmesh::free_mesh(solid);
+  toolkit::freed2(nodes);
 }
 
 TEST(Placement, ACoordinateBeyondTheRangeOfADoubleStopsTheRun) {

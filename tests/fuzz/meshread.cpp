@@ -80,7 +80,7 @@ void check_mesh(const rodmesh::Mesh& mesh, const std::vector<std::string>& token
   for (int i = 1; i <= mesh.ne; ++i) {
     check(integer(next()) == i, "element number");
     const int count = mesh.nnode[i];
-    check(count >= 1 && count <= mesh.width, "node count within the row");
+    check(count >= 1 && count <= rodmesh::max_nodes && count <= mesh.width, "node count within the row");
     check(integer(next()) == count, "node count as in the file");
     for (int k = 1; k <= count; ++k) {
       const int node = mesh.lnods[i][k];
@@ -149,7 +149,7 @@ void check_values(int ne) {
   toolkit::Vec1<double> values;
   toolkit::allod1(values, ne);
   try {
-    rodmesh::read_values(ne, "job", "a", values);
+    rodmesh::read_values(ne, "job_a.eva", values);
     for (int i = 1; i <= ne; ++i) check(std::isfinite(values[i]), "element values finite");
   } catch (const toolkit::Stopped&) {
   }

@@ -13,18 +13,12 @@
 #include <string>
 #include <string_view>
 
-#include "rodmesh/cthick.hpp"
 #include "rodmesh/evaread.hpp"
-#include "rodmesh/frame.hpp"
 #include "rodmesh/mesh.hpp"
 #include "rodmesh/meshread.hpp"
-#include "rodmesh/meshwrite.hpp"
-#include "rodmesh/placement.hpp"
-#include "rodmesh/section.hpp"
 #include "rodmesh/settings.hpp"
+#include "rodmesh/thicken.hpp"
 #include "tests/fuzz/support.hpp"
-#include "toolkit/arrays.hpp"
-#include "toolkit/diagnostics.hpp"
 #include "toolkit/files.hpp"
 #include "toolkit/reader.hpp"
 #include "toolkit/stop_fuzz.hpp"
@@ -37,20 +31,12 @@ using fuzz::check;
 constexpr int max_built_bars = 2000;
 constexpr long long max_slots = 1 << 20;
 
-// Everything the run allocates, freed by the target whatever happened.
+// The mesh, freed by the target whatever happened.
 struct Run {
-  rodmesh::Mesh mesh, solid;
-  bool mesh_allocated = false, solid_allocated = false;
-  rodmesh::BarTemplate tpl;
-  bool tpl_allocated = false;
-  toolkit::Mat1<double> frame;
-  toolkit::Vec1<double> values;
+  rodmesh::Mesh mesh;
+  bool mesh_allocated = false;
 
   ~Run() {
-    if (values) toolkit::freed1(values);
-    if (frame) toolkit::freed2(frame);
-    if (tpl_allocated) rodmesh::free_template(tpl);
-    if (solid_allocated) rodmesh::free_mesh(solid);
     if (mesh_allocated) rodmesh::free_mesh(mesh);
   }
 };
@@ -85,16 +71,16 @@ void check_written(const std::string& text) {
 void build(Run& r, std::string_view eva, bool has_eva) {
   using namespace rodmesh;
   const Settings settings = ask_settings();
-  const bool values_file = settings.source == Source::areas || settings.source == Source::angles;
-  if (values_file) {
-    toolkit::mkname("job", values_ending(settings.extension));
-    const std::string name = "job" + values_ending(settings.extension);
-    if (has_eva && plain_name(settings.extension)) fuzz::write_file(name.c_str(), eva);
+  std::string values_name;
+  if (settings.source != Source::constant) {
+    values_name = toolkit::mkname("job", values_ending(settings.extension));
+    if (has_eva && plain_name(settings.extension)) fuzz::write_file(values_name.c_str(), eva);
   }
 
   const toolkit::FileOwner file = toolkit::openin("job.zmf");
   check(file != nullptr, "the mesh file opens");
   Titles titles;
+  r.mesh.width = 2;
   {
     toolkit::Reader reader(file.get(), "jobname.zmf");
     read_head(reader, titles, r.mesh);
@@ -106,33 +92,7 @@ void build(Run& r, std::string_view eva, bool has_eva) {
     read_records(reader, r.mesh);
   }
 
-  for (int i = 1; i <= r.mesh.ne; ++i) {
-    if (r.mesh.nnode[i] < 2) toolkit::errmsg("Number of nodes of an element is less than 2");
-    if (r.mesh.nnode[i] > 2) toolkit::wrnmsg("Number of nodes per element should be 2 in all elements");
-  }
-
-  const int per_bar = perbar(settings.form);
-  r.solid.ne = per_bar * r.mesh.ne;
-  r.solid.nn = solid_nodes * r.mesh.ne;
-  r.solid.ns = 0;
-  r.solid.width = per_bar == 1 ? solid_nodes : face_nodes;
-  allocate_mesh(r.solid);
-  r.solid_allocated = true;
-  allocate_template(r.tpl, settings.form);
-  r.tpl_allocated = true;
-  toolkit::allod2(r.frame, 3, 3);
-  toolkit::allod1(r.values, r.mesh.ne);
-
-  if (values_file) read_values(r.mesh.ne, "job", settings.extension, r.values);
-
-  for (int k = 1; k <= r.mesh.ne; ++k) {
-    const Section section = section_of(settings, values_file ? r.values[k] : 0.0);
-    const double length = section_frame(k, section.angle, r.mesh, r.frame);
-    cthick(settings.form, section.radius, section.halfw, section.halfh, settings.shape, r.tpl);
-    place_bar(k, r.tpl, r.frame, length, r.mesh.coord[r.mesh.lnods[k][1]], r.solid);
-  }
-
-  write_mesh("job_th.zmf", titles, r.solid);
+  thicken(settings, values_name, "job_th.zmf", titles, r.mesh);
   check_written(fuzz::read_file("job_th.zmf"));
 }
 

@@ -1,0 +1,91 @@
+#include "rodmesh/thicken.hpp"
+
+#include "rodmesh/cthick.hpp"
+#include "rodmesh/evaread.hpp"
+#include "rodmesh/frame.hpp"
+#include "rodmesh/meshwrite.hpp"
+#include "rodmesh/placement.hpp"
+#include "rodmesh/section.hpp"
+#include "toolkit/arrays.hpp"
+#include "toolkit/diagnostics.hpp"
+#include "toolkit/progress.hpp"
+
+namespace rodmesh {
+
+namespace {
+
+// The arrays of a run beside the mesh: the template, the frame and the
+// nodes of one bar, and the element values. Released however the run ends
+// (a stopped routine unwinds in the fuzzing build).
+struct Work {
+  explicit Work(const Settings& settings, int ne) {
+    allocate_template(tpl, settings.form);
+    toolkit::allod2(frame, 3, 3);
+    toolkit::allod2(nodes, solid_nodes, ncoor);
+    if (settings.source != Source::constant) toolkit::allod1(values, ne);
+  }
+  Work(const Work&) = delete;
+  Work& operator=(const Work&) = delete;
+  ~Work() {
+    if (values) toolkit::freed1(values);
+    toolkit::freed2(nodes);
+    toolkit::freed2(frame);
+    free_template(tpl);
+  }
+  BarTemplate tpl;
+  toolkit::Mat1<double> frame;
+  toolkit::Mat1<double> nodes;
+  toolkit::Vec1<double> values;
+};
+
+void check_elements(const Mesh& mesh) {
+  for (int i = 1; i <= mesh.ne; ++i) {
+    if (mesh.nnode[i] < 2) toolkit::errmsg("Number of nodes of an element is less than 2");
+    if (mesh.nnode[i] > 2) toolkit::wrnmsg("Number of nodes per element should be 2 in all elements");
+  }
+}
+
+// Bar k's section, frame, template and nodes.
+void build_bar(int k, const Settings& settings, const Mesh& mesh, Work& work) {
+  const bool values_file = settings.source != Source::constant;
+  const Section section = section_of(settings, values_file ? work.values[k] : 0.0);
+  const double length = section_frame(k, section.angle, mesh, work.frame);
+  cthick(settings.form, section.radius, section.halfw, section.halfh, settings.shape, work.tpl);
+  place_bar(k, work.tpl, work.frame, length, mesh.coord[mesh.lnods[k][1]], work.nodes);
+}
+
+}  // namespace
+
+void thicken(const Settings& settings, const std::string& values_name, const std::string& output_name,
+             const Titles& titles, const Mesh& mesh) {
+  check_elements(mesh);
+  Work work(settings, mesh.ne);
+  if (settings.source != Source::constant) read_values(mesh.ne, values_name, work.values);
+
+  // Every error of a bar is found before the output exists, which stays
+  // untouched then.
+  {
+    toolkit::Progress progress("Checking bar", mesh.ne);
+    for (int k = 1; k <= mesh.ne; ++k) {
+      build_bar(k, settings, mesh, work);
+      progress.step(k);
+    }
+  }
+
+  const int per_bar = perbar(settings.form);
+  toolkit::Writer out = write_head(output_name, titles, per_bar * mesh.ne, solid_nodes * mesh.ne, 0);
+  // The element lists of the template are the same for every bar.
+  cthick(settings.form, 0.0, 0.0, 0.0, settings.shape, work.tpl);
+  for (int k = 1; k <= mesh.ne; ++k) write_elements(out, k, work.tpl);
+  {
+    toolkit::Progress progress("Writing bar", mesh.ne);
+    for (int k = 1; k <= mesh.ne; ++k) {
+      build_bar(k, settings, mesh, work);
+      write_nodes(out, k, work.nodes);
+      progress.step(k);
+    }
+  }
+  out.close();
+}
+
+}  // namespace rodmesh
