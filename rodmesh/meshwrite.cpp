@@ -1,6 +1,7 @@
 #include "rodmesh/meshwrite.hpp"
 
 #include <cstdio>
+#include <cstring>
 
 #include "toolkit/files.hpp"
 #include "toolkit/numfmt.hpp"
@@ -9,7 +10,7 @@ namespace rodmesh {
 
 namespace {
 
-using toolkit::putfix;
+using toolkit::putfixed;
 using toolkit::putint;
 using toolkit::putstr;
 
@@ -18,12 +19,42 @@ constexpr std::string_view generic_name = "jobname_th.zmf";
 // Room for the longest line: a node line of three reals at their widest.
 constexpr std::size_t line_room = 4 * toolkit::fixed_room;
 
+toolkit::Writer create(const std::string& name) {
+  std::printf("\nWriting file: %s\n", name.c_str());
+  return toolkit::Writer(toolkit::openout(name, generic_name, toolkit::Form::text), generic_name);
+}
+
 }  // namespace
 
-toolkit::Writer write_head(const std::string& name, const Titles& titles, int ne, int nn, int ns) {
-  std::printf("\nWriting file: %s\n", name.c_str());
-  toolkit::Writer out(toolkit::openout(name, generic_name, toolkit::Form::text), generic_name);
-  char* p = out.room(header_length + drawing_length + line_room);
+void Numbering::set(int value) {
+  value_ = value;
+  size_ = static_cast<std::size_t>(putint(text_, value, 5) - text_);
+}
+
+char* Numbering::put(char* out) const {
+  std::memcpy(out, text_, 16);
+  return out + size_;
+}
+
+void Numbering::next() {
+  ++value_;
+  for (char* p = text_ + size_ - 1;; --p) {
+    if (*p == '9') {
+      *p = '0';
+      // A carry out of the first digit makes the number longer.
+      if (p != text_) continue;
+    } else if (*p != ' ') {
+      ++*p;
+      return;
+    }
+    set(value_);
+    return;
+  }
+}
+
+
+SolidWriter::SolidWriter(const std::string& name, const Titles& titles, int ne, int nn, int ns) : out_(create(name)) {
+  char* p = out_.room(header_length + drawing_length + line_room);
   p = putstr(p, titles.header);
   *p++ = '\n';
   p = putstr(p, titles.drawing);
@@ -32,43 +63,52 @@ toolkit::Writer write_head(const std::string& name, const Titles& titles, int ne
   p = putint(putstr(p, "   "), nn, 5);
   p = putint(putstr(p, "   "), ns, 5);
   *p++ = '\n';
-  out.advance(p);
-  return out;
+  out_.advance(p);
 }
 
-void write_elements(toolkit::Writer& out, int k, const BarTemplate& tpl) {
-  const int offset = solid_nodes * (k - 1);
-  char* p = out.room(tpl.per_bar * line_room);
-  for (int m = 1; m <= tpl.per_bar; ++m) {
-    p = putint(p, tpl.per_bar * (k - 1) + m, 5);
+void SolidWriter::elements(const BarTemplate& tpl) {
+  // The texts of the bar's 20 node numbers, each behind its blank (at most
+  // 12 bytes; each slot is copied as 16).
+  char nodes[solid_nodes + 1][32];
+  std::size_t sizes[solid_nodes + 1];
+  Numbering node = first_node_;
+  for (int i = 1; i <= solid_nodes; ++i, node.next()) {
+    nodes[i][0] = ' ';
+    sizes[i] = static_cast<std::size_t>(node.put(nodes[i] + 1) - nodes[i]);
+  }
+  first_node_ = node;
+
+  char* p = out_.room(tpl.per_bar * line_room);
+  for (int m = 1; m <= tpl.per_bar; ++m, element_.next()) {
+    p = element_.put(p);
     *p++ = ' ';
     const int count = tpl.nnode[m];
     p = putint(p, count, 5);
     p = putstr(p, "   ");
     const toolkit::Vec1<std::int32_t>& local = tpl.lnods[m];
     for (int l = 1; l <= count; ++l) {
-      *p++ = ' ';
-      p = putint(p, local[l] + offset, 5);
+      const int i = local[l];
+      std::memcpy(p, nodes[i], 16);
+      p += sizes[i];
     }
     *p++ = '\n';
   }
-  out.advance(p);
+  out_.advance(p);
 }
 
-void write_nodes(toolkit::Writer& out, int k, toolkit::Mat1<double> nodes) {
-  const int first = solid_nodes * (k - 1) + 1;
+void SolidWriter::nodes(toolkit::Mat1<double> nodes) {
   // The matrix is walked as the single run it is: row after row.
   const double* xyz = nodes[1].data();
-  char* p = out.room(solid_nodes * line_room);
-  for (int i = 0; i < solid_nodes; ++i, xyz += ncoor) {
-    p = putint(p, first + i, 5);
+  char* p = out_.room(solid_nodes * line_room);
+  for (int i = 0; i < solid_nodes; ++i, xyz += ncoor, node_.next()) {
+    p = node_.put(p);
     for (int j = 0; j < ncoor; ++j) {
       *p++ = ' ';
-      p = putfix(p, xyz[j], 15, 8);
+      p = putfixed<8>(p, xyz[j], 15);
     }
     *p++ = '\n';
   }
-  out.advance(p);
+  out_.advance(p);
 }
 
 }  // namespace rodmesh

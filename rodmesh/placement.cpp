@@ -8,19 +8,20 @@
 
 namespace rodmesh {
 
-void place_bar(int k, BarTemplate& tpl, toolkit::Mat1<double> frame, double length, toolkit::Vec1<double> first,
-               toolkit::Mat1<double> nodes) {
-  for (int i = 1; i <= solid_nodes; ++i) tpl.posit[i][1] = tpl.posit[i][1] * length;
-
+void place_bar(int k, const BarTemplate& tpl, toolkit::Mat1<double> frame, double length,
+               toolkit::Vec1<double> first, toolkit::Mat1<double> nodes) {
   bool finite = true;
   for (int i = 1; i <= solid_nodes; ++i) {
-    const toolkit::Vec1<double> local = tpl.posit[i];
+    const toolkit::Vec1<double>& local = tpl.posit[i];
+    // xi scaled by the length: the template itself stays as it is, for the
+    // next bar of the same section.
+    const double along = local[1] * length;
     toolkit::Vec1<double> node = nodes[i];
     for (int j = 1; j <= ncoor; ++j) {
       // The terms are summed from zero in this order, then the node A added:
       // the printed digits depend on it.
       double sum = 0.0;
-      sum = sum + frame[j][1] * local[1];
+      sum = sum + frame[j][1] * along;
       sum = sum + frame[j][2] * local[2];
       sum = sum + frame[j][3] * local[3];
       node[j] = sum + first[j];

@@ -1,5 +1,8 @@
 #include "rodmesh/thicken.hpp"
 
+#include <bit>
+#include <cstdint>
+
 #include "rodmesh/cthick.hpp"
 #include "rodmesh/evaread.hpp"
 #include "rodmesh/frame.hpp"
@@ -33,6 +36,10 @@ struct Work {
     free_template(tpl);
   }
   BarTemplate tpl;
+  // The section the template was last filled for: bars of the same section
+  // share it.
+  Section filled;
+  bool empty = true;
   toolkit::Mat1<double> frame;
   toolkit::Mat1<double> nodes;
   toolkit::Vec1<double> values;
@@ -45,12 +52,22 @@ void check_elements(const Mesh& mesh) {
   }
 }
 
+// The same double to the bit: a section of -0 fills the template with other
+// signs of zero than one of 0.
+bool same(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+
 // Bar k's section, frame, template and nodes.
 void build_bar(int k, const Settings& settings, const Mesh& mesh, Work& work) {
   const bool values_file = settings.source != Source::constant;
   const Section section = section_of(settings, values_file ? work.values[k] : 0.0);
   const double length = section_frame(k, section.angle, mesh, work.frame);
-  cthick(settings.form, section.radius, section.halfw, section.halfh, settings.shape, work.tpl);
+  const Section& last = work.filled;
+  if (work.empty || !same(section.radius, last.radius) || !same(section.halfw, last.halfw) ||
+      !same(section.halfh, last.halfh)) {
+    cthick(settings.form, section.radius, section.halfw, section.halfh, settings.shape, work.tpl);
+    work.filled = section;
+    work.empty = false;
+  }
   place_bar(k, work.tpl, work.frame, length, mesh.coord[mesh.lnods[k][1]], work.nodes);
 }
 
@@ -73,15 +90,15 @@ void thicken(const Settings& settings, const std::string& values_name, const std
   }
 
   const int per_bar = perbar(settings.form);
-  toolkit::Writer out = write_head(output_name, titles, per_bar * mesh.ne, solid_nodes * mesh.ne, 0);
+  SolidWriter out(output_name, titles, per_bar * mesh.ne, solid_nodes * mesh.ne, 0);
   // The element lists of the template are the same for every bar.
-  cthick(settings.form, 0.0, 0.0, 0.0, settings.shape, work.tpl);
-  for (int k = 1; k <= mesh.ne; ++k) write_elements(out, k, work.tpl);
+  if (work.empty) cthick(settings.form, 0.0, 0.0, 0.0, settings.shape, work.tpl);
+  for (int k = 1; k <= mesh.ne; ++k) out.elements(work.tpl);
   {
     toolkit::Progress progress("Writing bar", mesh.ne);
     for (int k = 1; k <= mesh.ne; ++k) {
       build_bar(k, settings, mesh, work);
-      write_nodes(out, k, work.nodes);
+      out.nodes(work.nodes);
       progress.step(k);
     }
   }

@@ -257,6 +257,35 @@ char* fixed(char* out, double value, int width) {
   // printf keeps the sign of a negative value that rounds to zero, and of
   // negative zero.
   const bool negative = std::signbit(value);
+
+  if constexpr (P == 7 || P == 8) {
+    // The writers' columns (15 wide, 7 or 8 decimals) for values whose sign
+    // and digits fill at most the lead columns before the point: the lead
+    // columns as one word, blanks, sign and digits in place, and the
+    // decimals as another, with no count of digits and no loop.
+    const int lead = width - P - 1;
+    if (lead >= 1 && lead <= 8 && whole < powers_of_ten[lead - (negative ? 1 : 0)]) {
+      std::uint64_t word = eight_digits(static_cast<std::uint32_t>(whole));
+      // The leading zeros, all but the units digit.
+      const std::uint64_t digits = word ^ 0x3030303030303030ULL;
+      const int zeros = digits == 0 ? 7 : std::countr_zero(digits) / 8;
+      word = blank_lead(word, zeros);
+      // At least one blank is there to take the sign.
+      if (negative) word = put_sign(word, zeros - 1);
+      put_word(out, word >> (8 * (8 - lead)));
+      char* p = out + lead;
+      if constexpr (P == 8) {
+        *p = '.';
+        put_word(p + 1, eight_digits(static_cast<std::uint32_t>(fraction)));
+      } else {
+        // The leading zero of the eight digits lands where the point goes.
+        put_word(p, eight_digits(static_cast<std::uint32_t>(fraction)));
+        *p = '.';
+      }
+      return out + width;
+    }
+  }
+
   const int whole_digits = digit_count(whole);
   const int length = (negative ? 1 : 0) + whole_digits + (P > 0 ? P + 1 : 0);
 
@@ -304,7 +333,24 @@ char* putfix(char* out, double value, int width, int precision) {
   return fixed_by_precision[static_cast<std::size_t>(precision)](out, value, width);
 }
 
+template <int P>
+char* putfixed(char* out, double value, int width) {
+  return fixed<P>(out, value, width);
+}
+template char* putfixed<7>(char*, double, int);
+template char* putfixed<8>(char*, double, int);
+
 char* putint(char* out, long long value, int width) {
+  if (value >= 0 && value < 100000000 && width >= 1 && width <= 8) {
+    // The usual field: the digits in one word, their leading zeros made
+    // blanks.
+    const std::uint64_t word = eight_digits(static_cast<std::uint32_t>(value));
+    const std::uint64_t digits = word ^ 0x3030303030303030ULL;
+    const int zeros = digits == 0 ? 7 : std::countr_zero(digits) / 8;
+    const int field = std::max(width, 8 - zeros);
+    put_bytes(out, blank_lead(word, zeros) >> (8 * (8 - field)), field);
+    return out + field;
+  }
   const bool negative = value < 0;
   const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   const int digits = digit_count(magnitude);

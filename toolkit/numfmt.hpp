@@ -22,6 +22,13 @@ inline constexpr int fixed_max_precision = 17;
 // bytes.
 char* putfix(char* out, double value, int width, int precision);
 
+// putfix with the precision fixed at P, for the writers' hot loops: the
+// writers' own precisions, 7 and 8.
+template <int P>
+char* putfixed(char* out, double value, int width);
+extern template char* putfixed<7>(char*, double, int);
+extern template char* putfixed<8>(char*, double, int);
+
 // Writes value as printf("%*lld", width, value) would; out must have room for
 // max(|width|, 24) bytes.
 char* putint(char* out, long long value, int width);

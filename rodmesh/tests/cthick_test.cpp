@@ -83,7 +83,7 @@ TEST(Cthick, PrismNodesLieOnTheRectangleOfTheHalfSizes) {
 TEST(Cthick, ATemplateIsRebuiltWhole) {
   Template t(faces);
   rodmesh::cthick(faces, 2.0, 1.0, 1.0, cylinder, t.tpl);
-  t.tpl.posit[13][1] = 7.0;  // as the placement scales xi
+  t.tpl.posit[13][1] = 7.0;  // whatever a template held before
   rodmesh::cthick(faces, 2.0, 1.0, 1.0, cylinder, t.tpl);
   EXPECT_EQ(t.node(13)[0], 1.0);
 }

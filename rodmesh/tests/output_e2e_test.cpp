@@ -235,6 +235,7 @@ namespace {
 struct Lattice {
   std::string mesh;
   std::string values;
+  std::string zeros;  // areas of 0, -0 and 0.02 in turn
 };
 
 Lattice lattice(int nx, int ny, int nz) {
@@ -258,7 +259,10 @@ Lattice lattice(int nx, int ny, int nz) {
         l.mesh += format("%5d %.10g %.10g %.10g\n", id(i, j, k), 1.25 * i + 0.001 * (j % 3), 0.8 * j - 1e-9 * k,
                          1.5 * k + 0.0003 * (i * j % 5));
   l.mesh += "    1     1\n";
-  for (std::size_t b = 0; b < bars.size(); ++b) l.values += format("%zu %.6g\n", b + 1, 0.01 * (1 + b % 17));
+  for (std::size_t b = 0; b < bars.size(); ++b) {
+    l.values += format("%zu %.6g\n", b + 1, 0.01 * (1 + b % 17));
+    l.zeros += format("%zu %s\n", b + 1, b % 3 == 0 ? "-0" : b % 3 == 1 ? "0" : "0.02");
+  }
   return l;
 }
 
@@ -283,10 +287,12 @@ TEST(RodmeshRun, GeneratedLatticesKeepTheirOutputs) {
       {"c\nb\n1\nv\n2\n", 0x1785ef8a9fa40ce6},
       {"p\nf\n1\nv\n0.5\n", 0x2480cec5494e1da7},
       {"p\nf\n2\nv\n0.2\n0.1\n", 0xc36dbc256871daab},
+      {"c\nf\n1\nz\n1\n", 0xeb0b0816806fede6},
   };
   harness::Scratch dir;
   dir.write("lattice.zmf", small.mesh);
   dir.write("lattice_v.eva", small.values);
+  dir.write("lattice_z.eva", small.zeros);
   for (const Case& c : cases) {
     const auto run = harness::run(dir, "rodmesh", {"lattice"}, c.answers);
     EXPECT_EQ(run.status, 0) << run.err;
