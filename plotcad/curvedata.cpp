@@ -1,15 +1,21 @@
 #include "plotcad/curvedata.hpp"
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "plotcad/lines.hpp"
 #include "toolkit/diagnostics.hpp"
 #include "toolkit/files.hpp"
 #include "toolkit/numbers.hpp"
+#include "toolkit/platform.hpp"
 #include "toolkit/reader.hpp"
 #include "toolkit/scanning.hpp"
 
@@ -56,36 +62,38 @@ void check_point(const toolkit::Words& words, long long point) {
   if (!in_range(words[0]) || !in_range(words[1])) stop_point(point, "Number out of range");
 }
 
+// A point line that is not of the usual form: its words checked, then
+// converted.
+void take_point(const toolkit::Words& words, long long point, PointStore& points) {
+  check_point(words, point);
+  points.add(toolkit::toreal(words[0]), toolkit::toreal(words[1]));
+}
+
 // The one-curve layout, read again from the start: every line with words is
 // a point.
-int scan_one_curve(const std::string& path) {
+int scan_one_curve(const std::string& path, PointStore& points) {
   const toolkit::FileOwner file = toolkit::openjob("", path, generic_name);
   Lines lines(file.get(), generic_name);
-  int points = 0;
+  int count = 0;
   double x;
   double y;
   for (;;) {
-    const int count = lines.point(x, y);
-    if (count == 0) break;
-    const long long point = static_cast<long long>(points) + 1;
-    if (count != Lines::pair) {
-      if (count != 2) stop_point(point, "Invalid number of words in the line");
+    const int words = lines.point(x, y);
+    if (words == 0) break;
+    const long long point = static_cast<long long>(count) + 1;
+    if (words != Lines::pair) {
+      if (words != 2) stop_point(point, "Invalid number of words in the line");
       check_point(lines.word, point);
     }
-    if (points == INT_MAX) errmsg("Too many points in the curve");
-    ++points;
+    if (count == INT_MAX) errmsg("Too many points in the curve");
+    if (words == Lines::pair)
+      points.add(x, y);
+    else
+      points.add(toolkit::toreal(lines.word[0]), toolkit::toreal(lines.word[1]));
+    ++count;
   }
-  if (points == 0) errmsg("N. of points must be greater than 0");
-  return points;
-}
-
-// A point word of the second pass, checked again in full: the file may have
-// changed since the first.
-double point_value(const char* word) {
-  if (!chkrea(word).ok) errmsg("rdkurv: internal error 7");
-  const double value = toolkit::toreal(word);
-  if (!std::isfinite(value)) errmsg("rdkurv: internal error 7");
-  return value;
+  if (count == 0) errmsg("N. of points must be greater than 0");
+  return count;
 }
 
 }  // namespace
@@ -102,6 +110,48 @@ void spread(double& lo, double& hi) {
   const double d = std::fabs(lo) * min_range;
   lo = lo - d;
   hi = hi + d;
+}
+
+PointStore::PointStore(PointStore&& other) noexcept { *this = std::move(other); }
+
+PointStore& PointStore::operator=(PointStore&& other) noexcept {
+  std::swap(x_, other.x_);
+  std::swap(y_, other.y_);
+  std::swap(size_, other.size_);
+  std::swap(capacity_, other.capacity_);
+  return *this;
+}
+
+PointStore::~PointStore() {
+  std::free(x_);
+  std::free(y_);
+}
+
+void PointStore::grow() {
+  // Half as much again each time: a block of the heap that grows in place
+  // costs no copy, and its untouched end no memory.
+  const std::int64_t capacity = capacity_ < 4096 ? 4096 : capacity_ + capacity_ / 2;
+  if (capacity > PTRDIFF_MAX / static_cast<std::int64_t>(sizeof(double))) errmsg("Memory allocation failed");
+  const auto bytes = static_cast<std::size_t>(capacity) * sizeof(double);
+  void* x = toolkit::platform::heapgrow(x_, bytes);
+  if (x == nullptr) errmsg("Memory allocation failed");
+  x_ = static_cast<double*>(x);
+  void* y = toolkit::platform::heapgrow(y_, bytes);
+  if (y == nullptr) errmsg("Memory allocation failed");
+  y_ = static_cast<double*>(y);
+  capacity_ = capacity;
+}
+
+void PointStore::release(double*& x, double*& y) {
+  // At least one element: a block of no size may be no block at all.
+  const auto bytes = static_cast<std::size_t>(size_ > 0 ? size_ : 1) * sizeof(double);
+  if (size_ < capacity_) {
+    if (void* shrunk = toolkit::platform::heapgrow(x_, bytes)) x_ = static_cast<double*>(shrunk);
+    if (void* shrunk = toolkit::platform::heapgrow(y_, bytes)) y_ = static_cast<double*>(shrunk);
+  }
+  x = std::exchange(x_, nullptr);
+  y = std::exchange(y_, nullptr);
+  size_ = capacity_ = 0;
 }
 
 CurveScan sckurv(std::string_view job) {
@@ -121,8 +171,9 @@ CurveScan sckurv(std::string_view job) {
     if (k == 1 && count == 2) {
       file.reset();
       scan.ionecv = true;
-      scan.mxpnt = scan_one_curve(path);
+      scan.mxpnt = scan_one_curve(path, scan.points);
       scan.ncurv = 1;
+      scan.counts.push_back(scan.mxpnt);
       return scan;
     }
     if (count != 1) stop_count("Invalid number of words in the line");
@@ -136,51 +187,54 @@ CurveScan sckurv(std::string_view job) {
     double y;
     for (int j = 1; j <= n; ++j) {
       const int point_words = lines.point(x, y);
-      if (point_words == Lines::pair) continue;
+      if (point_words == Lines::pair) {
+        scan.points.add(x, y);
+        continue;
+      }
       if (point_words == 0) errmsg("Unexpected end of file");
       if (point_words != 2) stop_point(j, "Invalid number of words in the line");
-      check_point(words, j);
+      take_point(words, j, scan.points);
     }
+    scan.counts.push_back(static_cast<std::int32_t>(n));
     if (k == INT_MAX) errmsg("Too many curves in the file");
   }
   return scan;
 }
 
-void rdkurv(int mxpnt, int ncurv, bool ionecv, std::string_view job, toolkit::Vec1<std::int32_t> npnt,
-            toolkit::Mat1<double> rxdat, toolkit::Mat1<double> rydat) {
-  const std::string path = toolkit::mkname(job, ".kvd");
-  const toolkit::FileOwner file = toolkit::openjob("Reading", path, generic_name);
-  Lines lines(file.get(), generic_name);
-  const toolkit::Words& words = lines.word;
-
-  for (int i = 1; i <= ncurv; ++i) {
-    if (ionecv) {
-      npnt[i] = mxpnt;
-      if (ncurv != 1) errmsg("rdkurv: internal error 1");
-    } else {
-      const int count = lines.words();
-      if (count == 0) errmsg("rdkurv: internal error 2");
-      if (count != 1) errmsg("rdkurv: internal error 3");
-      if (!chkint(words[0]).ok) errmsg("rdkurv: internal error 4");
-      // The rows hold mxpnt points: a count that grew since the first pass
-      // must not write past them.
-      std::int64_t n = 0;
-      toolkit::toint(words[0], n);
-      if (n < 1 || n > mxpnt) errmsg("rdkurv: internal error 8 (point count not as scanned)");
-      npnt[i] = static_cast<std::int32_t>(n);
-    }
-    double* xs = &rxdat[i][1];
-    double* ys = &rydat[i][1];
-    const int n = npnt[i];
-    for (int j = 0; j < n; ++j) {
-      const int count = lines.point(xs[j], ys[j]);
-      if (count == Lines::pair) continue;
-      if (count == 0) errmsg("rdkurv: internal error 5");
-      if (count != 2) errmsg("rdkurv: internal error 6");
-      xs[j] = point_value(words[0]);
-      ys[j] = point_value(words[1]);
-    }
+void rdkurv(CurveScan& scan, std::string_view job, toolkit::Vec1<std::int32_t> npnt, toolkit::Mat1<double>& rxdat,
+            toolkit::Mat1<double>& rydat) {
+  const int ncurv = scan.ncurv;
+  const int mxpnt = scan.mxpnt;
+  const bool uniform = scan.points.size() == static_cast<std::int64_t>(ncurv) * mxpnt;
+  if (uniform) {
+    // The scan's blocks hold the matrices row after row already.
+    double* x = nullptr;
+    double* y = nullptr;
+    scan.points.release(x, y);
+    // Owned here until each matrix has taken its block.
+    std::unique_ptr<double, decltype(&std::free)> own_x(x, &std::free);
+    std::unique_ptr<double, decltype(&std::free)> own_y(y, &std::free);
+    toolkit::adopd2(rxdat, own_x.get(), ncurv, mxpnt);
+    own_x.release();
+    toolkit::adopd2(rydat, own_y.get(), ncurv, mxpnt);
+    own_y.release();
+  } else {
+    toolkit::allod2(rxdat, ncurv, mxpnt);
+    toolkit::allod2(rydat, ncurv, mxpnt);
   }
+  std::printf("\nReading file: %s\n", toolkit::mkname(job, ".kvd").c_str());
+
+  std::int64_t at = 0;
+  for (int i = 1; i <= ncurv; ++i) {
+    const int n = scan.counts[static_cast<std::size_t>(i - 1)];
+    npnt[i] = n;
+    if (!uniform) {
+      std::copy_n(scan.points.x() + at, n, &rxdat[i][1]);
+      std::copy_n(scan.points.y() + at, n, &rydat[i][1]);
+    }
+    at += n;
+  }
+  scan.points = PointStore();
 }
 
 DataRange mmkurv(int ncurv, toolkit::Vec1<std::int32_t> npnt, toolkit::Mat1<double> rxdat,

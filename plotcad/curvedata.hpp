@@ -5,16 +5,53 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "toolkit/arrays.hpp"
 
 namespace plotcad {
 
 // What the first pass learns: the sizes of the arrays and the layout.
+// The points read, curve after curve: x and y each in a heap block that
+// grows as the file is read, so that the file is read once. Releases what
+// it still holds.
+class PointStore {
+ public:
+  PointStore() = default;
+  PointStore(PointStore&& other) noexcept;
+  PointStore& operator=(PointStore&& other) noexcept;
+  ~PointStore();
+
+  void add(double x, double y) {
+    if (size_ == capacity_) grow();
+    x_[size_] = x;
+    y_[size_] = y;
+    ++size_;
+  }
+  std::int64_t size() const { return size_; }
+  const double* x() const { return x_; }
+  const double* y() const { return y_; }
+
+  // Hands over the blocks, shrunk to the points held, to the caller, who
+  // releases them with std::free (or gives them to a matrix): the store is
+  // empty afterwards.
+  void release(double*& x, double*& y);
+
+ private:
+  void grow();
+  double* x_ = nullptr;
+  double* y_ = nullptr;
+  std::int64_t size_ = 0;
+  std::int64_t capacity_ = 0;
+};
+
+// What the file holds: the sizes of the arrays, the layout, and the curves.
 struct CurveScan {
   int ncurv = 0;        // number of curves; 0 for a file without words
   int mxpnt = 0;        // largest number of points of a curve
   bool ionecv = false;  // one-curve layout
+  std::vector<std::int32_t> counts;  // points of each curve
+  PointStore points;
 };
 
 // Smallest and largest x and y over all points of all curves.
@@ -39,16 +76,17 @@ void widen(double& lo, double& hi);
 // side: for the window and the grid, which need a range.
 void spread(double& lo, double& hi);
 
-// First pass: checks every line and counts. Stops on any error in the file,
-// with a context line on standard error.
+// Checks every line, counts, and keeps the points. Stops on any error in
+// the file, with a context line on standard error.
 CurveScan sckurv(std::string_view job);
 
-// Second pass: fills npnt (ncurv entries) and the ncurv x mxpnt matrices,
-// allocated by the caller at the sizes sckurv gave. A file that changed
-// since the first pass stops with an internal error; no count is ever
-// trusted beyond the matrices.
-void rdkurv(int mxpnt, int ncurv, bool ionecv, std::string_view job, toolkit::Vec1<std::int32_t> npnt,
-            toolkit::Mat1<double> rxdat, toolkit::Mat1<double> rydat);
+// Makes the ncurv x mxpnt matrices of the points and fills npnt (ncurv
+// entries) from the scan, after the progress line of their reading. Where
+// every curve has mxpnt points, the scan's blocks become the matrices as
+// they are; otherwise the curves are copied into new ones. Stops with
+// "Memory allocation failed" when the matrices cannot be had.
+void rdkurv(CurveScan& scan, std::string_view job, toolkit::Vec1<std::int32_t> npnt, toolkit::Mat1<double>& rxdat,
+            toolkit::Mat1<double>& rydat);
 
 // The data ranges, widened by 1e-10 on each side where an axis holds a
 // single value.

@@ -41,6 +41,15 @@ char* real(char* out, double value) {
   return out;
 }
 
+// Whether the value line of a whole number takes the 7 columns before its
+// decimals ("%15.7lf" of -999999 to 9999999), as drawing positions do;
+// gives the number. Negative zero keeps its sign in the general path.
+bool seven_columns(double value, int& whole) {
+  if (!(value >= -999999.0 && value <= 9999999.0)) return false;
+  whole = static_cast<int>(value);
+  return whole == value && (whole != 0 || !std::signbit(value));
+}
+
 // The characters of a name or text. A line break inside would split the
 // line and break the group structure of the file, so it is written as a
 // blank.
@@ -97,12 +106,28 @@ PolyStream::PolyStream(const Layer& layer, toolkit::Writer& out) : layer_(layer)
   h = layer_line(h, layer_);
   h = putstr(h, " 10\n");
   head_size_ = static_cast<std::size_t>(h - head_);
+  char* w = putstr(whole_, {head_, head_size_});
+  x_at_ = static_cast<std::size_t>(w - whole_);
+  w = putstr(w, "XXXXXXX.0000000\n 20\n");
+  y_at_ = static_cast<std::size_t>(w - whole_);
+  w = putstr(w, "YYYYYYY.0000000\n 30\n      0.0000000\n 70\n    32\n  0\n");
+  whole_size_ = static_cast<std::size_t>(w - whole_);
 }
 
 void PolyStream::vertex(double x, double y, double z) {
-  // The whole head array in one fixed-size copy (the room asked holds it);
-  // only its used part counts.
   char* p = out_.room(3 * real_room + 2 * entity_room);
+  int wx;
+  int wy;
+  if (seven_columns(x, wx) && seven_columns(y, wy) && z == 0 && !std::signbit(z)) {
+    // The whole template in one fixed-size copy (the room asked holds it),
+    // x and y written over their columns.
+    std::memcpy(p, whole_, sizeof whole_);
+    toolkit::putint(p + x_at_, wx, 7);
+    toolkit::putint(p + y_at_, wy, 7);
+    out_.advance(p + whole_size_);
+    return;
+  }
+  // The whole head array in one fixed-size copy; only its used part counts.
   std::memcpy(p, head_, sizeof head_);
   p += head_size_;
   p = real(p, x);

@@ -58,6 +58,13 @@ class PolyStream {
   // characters) and the group code of x.
   char head_[40];
   std::size_t head_size_ = 0;
+  // The whole VERTEX of a point at whole drawing positions with z = 0, the
+  // usual one, with the 7 columns of x and of y before their decimals to
+  // fill in.
+  char whole_[128];
+  std::size_t whole_size_ = 0;
+  std::size_t x_at_ = 0;
+  std::size_t y_at_ = 0;
 };
 
 }  // namespace plotcad

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   }
   std::printf("\nJob name = %s\n", job.c_str());
 
-  const CurveScan scan = sckurv(job);
+  CurveScan scan = sckurv(job);
   const int ncurv = scan.ncurv;
   const int mxpnt = scan.mxpnt;
   std::printf("\nNumber of curves = %8d\n", ncurv);
@@ -51,10 +51,7 @@ int main(int argc, char** argv) {
   toolkit::alloi1(style.marco, ncurv);
   toolkit::alloi1(style.marty, ncurv);
   toolkit::alloi1(npnt, ncurv);
-  toolkit::allod2(rxdat, ncurv, mxpnt);
-  toolkit::allod2(rydat, ncurv, mxpnt);
-
-  rdkurv(mxpnt, ncurv, scan.ionecv, job, npnt, rxdat, rydat);
+  rdkurv(scan, job, npnt, rxdat, rydat);
   const DataRange range = mmkurv(ncurv, npnt, rxdat, rydat);
   const PlotOptions options = getdef(job, ncurv, mxpnt, range, style);
   // Everything that could make the drawing unsound is refused here, before

@@ -34,6 +34,12 @@ void check_count(const char* routine, std::int64_t count) {
   if (count < 0) errmsg(std::string(routine) + ": internal error 1 (negative count)");
 }
 
+// Points the row handles 2 .. rows at their places in the block of row 1.
+template <class T>
+void link_rows(Mat1<T>& m, int rows, int columns) {
+  for (int i = 2; i <= rows; ++i) m[i].block = m[i - 1].block + columns;
+}
+
 template <class T>
 void allocate(const char* routine, Vec1<T>& v, int n) {
   check_count(routine, n);
@@ -49,9 +55,8 @@ void allocate(const char* routine, Mat1<T>& m, int rows, int columns) {
   const std::int64_t count = static_cast<std::int64_t>(rows) * columns;
   if (!fits<T>(count)) errmsg("Memory allocation failed");
   m.block = request<Vec1<T>>(rows);
-  T* elements = request<T>(count);
-  m[1].block = elements;
-  for (int i = 2; i <= rows; ++i) m[i].block = m[i - 1].block + columns;
+  m[1].block = request<T>(count);
+  link_rows(m, rows, columns);
 }
 
 template <class T>
@@ -73,6 +78,15 @@ void allod1(Vec1<double>& v, int n) { allocate("allod1", v, n); }
 void alloi1(Vec1<std::int32_t>& v, int n) { allocate("alloi1", v, n); }
 void allod2(Mat1<double>& m, int rows, int columns) { allocate("allod2", m, rows, columns); }
 void alloi2(Mat1<std::int32_t>& m, int rows, int columns) { allocate("alloi2", m, rows, columns); }
+
+void adopd2(Mat1<double>& m, double* block, int count, int columns) {
+  check_count("adopd2", count);
+  check_count("adopd2", columns);
+  if (block == nullptr) errmsg("adopd2: unexpected null pointer");
+  m.block = request<Vec1<double>>(count);
+  m[1].block = block;
+  link_rows(m, count, columns);
+}
 
 void zerod1(Vec1<double> v, int n) {
   for (int i = 1; i <= n; ++i) v[i] = 0.0;

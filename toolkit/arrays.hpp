@@ -37,6 +37,11 @@ void zerod1(Vec1<double> v, int n);
 void zeroi1(Vec1<std::int32_t> v, int n);
 void zerod2(Mat1<double> m, int rows, int columns);
 
+// A matrix over a block of rows x columns elements, row after row, taken from
+// the heap elsewhere (platform::heapblock or heapgrow): the matrix owns it
+// from here on, and freed2 releases it.
+void adopd2(Mat1<double>& m, double* block, int rows, int columns);
+
 void freed1(Vec1<double> v);
 void freei1(Vec1<std::int32_t> v);
 void freed2(Mat1<double> m);

@@ -210,4 +210,6 @@ bool errterminal() { return isatty(2) != 0; }
 
 #endif
 
+void* heapgrow(void* block, std::size_t size) { return std::realloc(block, size); }
+
 }  // namespace toolkit::platform

@@ -48,6 +48,13 @@ long long readin(char* buffer, std::size_t size);
 // page on the first touch.
 void* heapblock(std::size_t size);
 
+// A block of the heap (from heapblock, heapgrow or null) grown or shrunk to
+// size bytes, its contents kept, as std::realloc does; null when it cannot
+// be had, and the block is then unchanged. No large pages here: a block that
+// grows has an end not yet written to, which large pages would make
+// resident.
+void* heapgrow(void* block, std::size_t size);
+
 // True when the last failed write went to a pipe whose reader is gone.
 bool brokenpipe();
 

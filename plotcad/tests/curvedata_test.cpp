@@ -25,14 +25,12 @@ harness::Outcome load(const std::string& kvd) {
   harness::Scratch scratch;
   if (!kvd.empty()) scratch.write("job.kvd", kvd);
   return expect::in_dir(scratch, [] {
-    const CurveScan s = sckurv("job");
+    CurveScan s = sckurv("job");
     if (s.ncurv == 0) return;
     toolkit::Vec1<std::int32_t> npnt;
     toolkit::Mat1<double> x, y;
     toolkit::alloi1(npnt, s.ncurv);
-    toolkit::allod2(x, s.ncurv, s.mxpnt);
-    toolkit::allod2(y, s.ncurv, s.mxpnt);
-    rdkurv(s.mxpnt, s.ncurv, s.ionecv, "job", npnt, x, y);
+    rdkurv(s, "job", npnt, x, y);
     const DataRange r = mmkurv(s.ncurv, npnt, x, y);
     std::printf("@%d %d %d |", s.ncurv, s.mxpnt, s.ionecv);
     for (int i = 1; i <= s.ncurv; ++i) {
@@ -142,35 +140,5 @@ INSTANTIATE_TEST_SUITE_P(
             "Carriage return inside a line (line ends must be LF or CR LF)", 3},
         Bad{"", "Scanning file: job.kvd\n", "", "File not found - jobname.kvd", 0}),
     [](const testing::TestParamInfo<Bad>& info) { return "case" + std::to_string(info.index); });
-
-TEST(CurveData, AFileThatChangedAfterTheFirstPassNeverWritesPastTheMatrices) {
-  struct Case {
-    const char* first;
-    const char* second;
-    const char* message;
-  };
-  for (const Case& c : {Case{"1\n0 0\n", "3\n0 0\n1 1\n2 2\n", "rdkurv: internal error 8 (point count not as scanned)"},
-                        Case{"1\n0 0\n1\n1 1\n", "1\n0 0\n", "rdkurv: internal error 2"},
-                        Case{"1\n0 0\n", "1 1\n", "rdkurv: internal error 3"},
-                        Case{"1\n0 0\n", "x\n", "rdkurv: internal error 4"},
-                        Case{"0 0\n1 1\n", "0 0\n", "rdkurv: internal error 5"},
-                        Case{"1\n0 0\n", "1\n0\n", "rdkurv: internal error 6"},
-                        Case{"1\n0 0\n", "1\n0 1e999\n", "rdkurv: internal error 7"}}) {
-    harness::Scratch scratch;
-    scratch.write("job.kvd", c.first);
-    auto o = expect::in_dir(scratch, [&] {
-      const CurveScan s = sckurv("job");
-      toolkit::Vec1<std::int32_t> npnt;
-      toolkit::Mat1<double> x, y;
-      toolkit::alloi1(npnt, s.ncurv);
-      toolkit::allod2(x, s.ncurv, s.mxpnt);
-      toolkit::allod2(y, s.ncurv, s.mxpnt);
-      scratch.write("job.kvd", c.second);
-      rdkurv(s.mxpnt, s.ncurv, s.ionecv, "job", npnt, x, y);
-    });
-    EXPECT_EQ(o.err, error_block(c.message)) << c.second;
-    EXPECT_EQ(o.status, 1);
-  }
-}
 
 }  // namespace

@@ -80,7 +80,6 @@ void check_dxf(const std::string& dxf) {
 }
 
 void draw(const plotcad::CurveScan& scan, Arrays& a) {
-  plotcad::rdkurv(scan.mxpnt, scan.ncurv, scan.ionecv, "job", a.npnt, a.rxdat, a.rydat);
   const plotcad::DataRange range = plotcad::mmkurv(scan.ncurv, a.npnt, a.rxdat, a.rydat);
   const bool first_run = !fuzz::exists("job.def");
   const plotcad::PlotOptions options = plotcad::getdef("job", scan.ncurv, scan.mxpnt, range, a.style);
@@ -150,8 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   toolkit::alloi1(a.style.marco, n);
   toolkit::alloi1(a.style.marty, n);
   toolkit::alloi1(a.npnt, n);
-  toolkit::allod2(a.rxdat, n, scan.mxpnt);
-  toolkit::allod2(a.rydat, n, scan.mxpnt);
+  plotcad::rdkurv(scan, "job", a.npnt, a.rxdat, a.rydat);
   try {
     draw(scan, a);
   } catch (const toolkit::Stopped&) {
