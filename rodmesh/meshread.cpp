@@ -6,6 +6,7 @@
 
 #include "toolkit/diagnostics.hpp"
 #include "toolkit/numbers.hpp"
+#include "toolkit/progress.hpp"
 #include "toolkit/scanning.hpp"
 
 namespace rodmesh {
@@ -29,6 +30,7 @@ std::string read_title(toolkit::Reader& reader, std::size_t limit) {
 enum class Section { counts, element, node, special };
 
 [[noreturn]] void stop_at(Section where, int i, const char* message) {
+  toolkit::Progress::clear();
   switch (where) {
     case Section::counts: std::fprintf(stderr, "\nReading the count line\n"); break;
     case Section::element: std::fprintf(stderr, "\nReading element n. %8d\n", i); break;
@@ -95,11 +97,14 @@ void records(toolkit::Reader& reader, Mesh& mesh) {
   std::printf("Number of         nodes = %8d\n", mesh.nn);
   std::printf("Number of special nodes = %8d\n", mesh.ns);
 
+  toolkit::Progress elements("Reading element", mesh.ne);
   for (int i = 1; i <= mesh.ne; ++i) {
+    elements.step(i);
     if (next_int(reader, Section::element, i) != i) stop_at(Section::element, i, "Wrong element number");
     const std::int64_t count = next_int(reader, Section::element, i);
     if (count < 1) stop_at(Section::element, i, "N. of nodes of an element is less than 1");
     if (count > max_nodes) {
+      toolkit::Progress::clear();
       std::fprintf(stderr, "\nReading element n. %8d\n", i);
       std::fprintf(stderr, "Maximum n. of nodes per element = %8d\n", max_nodes);
       errmsg("Too many nodes in the element");
@@ -117,7 +122,9 @@ void records(toolkit::Reader& reader, Mesh& mesh) {
     }
   }
 
+  toolkit::Progress nodes("Reading node", mesh.nn);
   for (int i = 1; i <= mesh.nn; ++i) {
+    nodes.step(i);
     if (next_int(reader, Section::node, i) != i) stop_at(Section::node, i, "Wrong node number");
     [[maybe_unused]] toolkit::Vec1<double> row;
     if constexpr (Store) row = mesh.coord[i];

@@ -20,10 +20,14 @@ constexpr std::int64_t stride = 4096;
 // The width of the line on the terminal, to be blanked out.
 int shown_width = 0;
 
+// Runs are timed from the start of the program: a pass that starts late
+// shows its progress at once.
+const Clock::time_point program_start = Clock::now();
+
 }  // namespace
 
 Progress::Progress(std::string_view what, std::int64_t total)
-    : what_(what), total_(total), start_(Clock::now()), last_(start_) {
+    : what_(what), total_(total), last_(Clock::now()) {
   // Without a terminal the clock is never looked at again.
   if (!platform::errterminal()) next_ = INT64_MAX;
 }
@@ -35,12 +39,16 @@ Progress::~Progress() {
 void Progress::look(std::int64_t done) {
   next_ = done + stride;
   const Clock::time_point now = Clock::now();
-  if (now - start_ < quiet || (shown_ && now - last_ < refresh)) return;
+  if (now - program_start < quiet || (shown_ && now - last_ < refresh)) return;
   last_ = now;
   shown_ = true;
-  shown_width = std::fprintf(stderr, "\r%.*s %lld of %lld", static_cast<int>(what_.size()), what_.data(),
-                             static_cast<long long>(done), static_cast<long long>(total_));
+  char line[128];
+  const int width = std::snprintf(line, sizeof line, "%.*s %lld of %lld", static_cast<int>(what_.size()),
+                                  what_.data(), static_cast<long long>(done), static_cast<long long>(total_));
+  // Over a longer line that was there, blanks to its end.
+  std::fprintf(stderr, "\r%-*s", width > shown_width ? width : shown_width, line);
   std::fflush(stderr);
+  shown_width = width > shown_width ? width : shown_width;
 }
 
 void Progress::clear() {

@@ -1,8 +1,8 @@
 #pragma once
 // How far a long run is, for a person watching it: one line on standard
 // error that rewrites itself ("Writing bar 1234567 of 10000000"). It shows
-// only where standard error is a terminal and only once the run has lasted
-// a few seconds, and it is cleared before anything else is written to
+// only where standard error is a terminal and only once the program has run
+// for a few seconds, and it is cleared before anything else is written to
 // standard error (an ERROR or WARNING block) and when the work ends. Where
 // standard error is not a terminal, nothing is written at all.
 
@@ -35,7 +35,6 @@ class Progress {
   std::int64_t total_;
   std::int64_t next_ = 0;
   bool shown_ = false;
-  std::chrono::steady_clock::time_point start_;
   std::chrono::steady_clock::time_point last_;
 };
 
