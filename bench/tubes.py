@@ -1,6 +1,7 @@
 """The same solids as bench/rodmesh by the field's visualisation library: a
 tube filter of 4 sides, capped, around every bar of the truss, read from and
-written to the library's own XML format (binary, uncompressed).
+written to the library's own XML format (binary, uncompressed). Runs on
+Debian's python3 with python3-vtk9, or on ParaView's pvpython.
 
     tubes.py make BARS.vtp PANELS     writes the truss of bench/rodmesh
     tubes.py run BARS.vtp TUBES.vtp   the timed part: read, filter, write
@@ -8,7 +9,18 @@ written to the library's own XML format (binary, uncompressed).
 
 import sys
 
-import vtk
+from vtkmodules import vtkCommonCore, vtkCommonDataModel, vtkFiltersCore, vtkIOXML
+
+
+class vtk:
+    """The classes used, by their usual names."""
+
+    vtkPoints = vtkCommonCore.vtkPoints
+    vtkCellArray = vtkCommonDataModel.vtkCellArray
+    vtkPolyData = vtkCommonDataModel.vtkPolyData
+    vtkTubeFilter = vtkFiltersCore.vtkTubeFilter
+    vtkXMLPolyDataReader = vtkIOXML.vtkXMLPolyDataReader
+    vtkXMLPolyDataWriter = vtkIOXML.vtkXMLPolyDataWriter
 
 
 def make(path, panels):
