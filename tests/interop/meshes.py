@@ -24,11 +24,9 @@ def run(command, cwd, stdin=None):
     return result.stdout.decode("latin-1")
 
 
-def same(a, b, skip_lines=0):
+def identical(a, b, skip_lines=0):
     with open(a, "rb") as x, open(b, "rb") as y:
-        left, right = x.read().split(b"\n", skip_lines), y.read().split(b"\n", skip_lines)
-    if left[-1] != right[-1]:
-        raise AssertionError("%s and %s differ%s" % (a, b, " after line %d" % skip_lines if skip_lines else ""))
+        return x.read().split(b"\n", skip_lines)[-1] == y.read().split(b"\n", skip_lines)[-1]
 
 
 # ------------------------------------------------------------------ reading
@@ -42,16 +40,13 @@ CELLS = [
     (3, "line3", "line3", None),
     (4, None, "quad", None),
     (4, "tetra", "tetra", None),
-    (5, None, "pyramid", None),
     (6, None, "wedge", None),
     (6, "triangle6", "triangle6", None),
     (7, None, "polygon", None),
     (8, None, "quad8", [1, 3, 5, 7, 2, 4, 6, 8]),
     (8, "hexahedron", "hexahedron", None),
-    (9, None, "quad9", None),
     (10, None, "tetra10", None),
     (20, None, "hexahedron20", [1, 3, 5, 7, 13, 15, 17, 19, 2, 4, 6, 8, 14, 16, 18, 20, 9, 10, 11, 12]),
-    (27, None, "hexahedron27", None),
 ]
 
 GOOD = ["Title", "LABEL", "    2       3       1",
@@ -99,13 +94,11 @@ def check_read(source_dir, work):
             failures.append("%d nodes as %s: read %s" % (count, choice, [(b.type, b.data.tolist()) for b in mesh.cells]))
         copy = path + ".copy.zmf"
         meshio.write(copy, mesh) if choice is None else pptools.write(copy, mesh)
-        try:
-            same(path, copy)
-        except AssertionError as error:
-            failures.append("%d nodes as %s: %s" % (count, choice, error))
-    for line, text, message in FAULTS:
+        if not identical(path, copy):
+            failures.append("%d nodes as %s: written back otherwise" % (count, choice))
+    for case, (line, text, message) in enumerate(FAULTS):
         lines = GOOD[:line - 1] + ([text] + GOOD[line:] if text is not None else []) if line else []
-        path = os.path.join(work, "fault%d.zmf" % len(failures))
+        path = os.path.join(work, "fault%d.zmf" % case)
         with open(path, "w") as handle:
             handle.write("".join(l + "\n" for l in lines))
         result = subprocess.run([convert, path, path + ".vtu"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
@@ -122,6 +115,9 @@ def check_read(source_dir, work):
 # --------------------------------------------------------------- round trip
 
 def check_roundtrip(bin_dir, source_dir, work):
+    import numpy
+    from pptools import zmf
+
     convert = os.path.join(source_dir, "tools", "ppt-convert")
     examples = os.path.join(source_dir, "examples", "rodmesh")
     for answers in ("prisms", "cylinders"):  # bricks, faces
@@ -133,12 +129,23 @@ def check_roundtrip(bin_dir, source_dir, work):
         run([convert, "solids.vtu", "back.zmf"], directory)
         run([convert, "footbridge_th.zmf", "copy.zmf"], directory)
         solids = os.path.join(directory, "footbridge_th.zmf")
-        same(solids, os.path.join(directory, "back.zmf"), skip_lines=2)
-        same(solids, os.path.join(directory, "copy.zmf"))
+        if not (identical(solids, os.path.join(directory, "back.zmf"), skip_lines=2)
+                and identical(solids, os.path.join(directory, "copy.zmf"))):
+            raise AssertionError("%s: the solids came back otherwise" % answers)
         with open(os.path.join(directory, "back.zmf")) as handle:
             titles = [handle.readline(), handle.readline()]
         if titles != ["solids.vtu\n", "MESH\n"]:
             raise AssertionError("the titles of a mesh without them: %r" % titles)
+        # Read a few lines at a time, the records are the same.
+        whole = zmf.read(solids)
+        zmf.CHUNK, chunk = 97, zmf.CHUNK
+        try:
+            parts = zmf.read(solids)
+        finally:
+            zmf.CHUNK = chunk
+        if not (numpy.array_equal(whole.points, parts.points) and
+                [(b.type, b.data.tolist()) for b in whole.cells] == [(b.type, b.data.tolist()) for b in parts.cells]):
+            raise AssertionError("%s read in small blocks differs" % solids)
         print("%-10s rodmesh output -> .vtu -> .zmf and .zmf -> .zmf as written" % answers)
     return 0
 
