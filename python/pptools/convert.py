@@ -11,6 +11,7 @@ import pathlib
 import sys
 
 import meshio
+import numpy
 
 from . import zmf
 
@@ -128,25 +129,41 @@ def writable(kind):
         return None
 
 
+def cell_set(members, cells):
+    """Whether `members` indexes a block of `cells` cells."""
+    if members is None:
+        return False
+    members = numpy.asarray(members)
+    return members.ndim == 1 and members.dtype.kind in "iu" and \
+        (members.size == 0 or (members.min() >= 0 and members.max() < cells))
+
+
 def select(mesh, keep, kind):
     """Leaves out the cells not asked for, then those the output cannot hold
-    (with one warning)."""
-    if keep is not None:
-        mesh.cells = [block for block in mesh.cells if block.type in keep]
+    (with one warning); cell data and cell sets go with their cells."""
+    held = {block.type for block in mesh.cells}
+    if keep is not None and keep - held:
+        raise Failure("--cells: no cells of type %s in the mesh (it holds %s)" % (
+            ", ".join(sorted(keep - held)), ", ".join(sorted(held)) or "none"))
     known = writable(kind)
-    left = [block for block in mesh.cells
-            if (zmf.holds(block) if kind == "zmf" else known is None or block.type in known)]
-    dropped = {}
-    for block in mesh.cells:
-        if not any(block is kept for kept in left):
+    indices, dropped = [], {}
+    for k, block in enumerate(mesh.cells):
+        if keep is not None and block.type not in keep:
+            continue
+        if zmf.holds(block) if kind == "zmf" else known is None or block.type in known:
+            indices.append(k)
+        else:
             dropped[block.type] = dropped.get(block.type, 0) + len(block.data)
     if dropped:
         sys.stderr.write("ppt-convert: warning: %d cells left out that %s cannot hold (%s)\n" % (
             sum(dropped.values()), kind, ", ".join("%d %s" % (n, t) for t, n in sorted(dropped.items()))))
-        indices = [k for k, block in enumerate(mesh.cells) if any(block is kept for kept in left)]
-        mesh.cells = [mesh.cells[k] for k in indices]
-        # Cell data goes with its cells.
-        mesh.cell_data = {name: [values[k] for k in indices] for name, values in mesh.cell_data.items()}
+    mesh_cells = mesh.cells
+    mesh.cells = [mesh.cells[k] for k in indices]
+    mesh.cell_data = {name: [values[k] for k in indices] for name, values in mesh.cell_data.items()}
+    # Gmsh's bounding entities come as cell sets that do not index their
+    # cells, and stop the writers that turn sets into data: only true sets stay.
+    mesh.cell_sets = {name: [values[k] for k in indices] for name, values in (mesh.cell_sets or {}).items()
+                      if all(cell_set(values[k], len(mesh_cells[k])) for k in indices)}
 
 
 def main(argv=None):
