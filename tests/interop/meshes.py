@@ -4,9 +4,11 @@
     meshes.py roundtrip BIN_DIR SOURCE_DIR WORK_DIR   rodmesh outputs through .vtu and .zmf
     meshes.py road      BIN_DIR SOURCE_DIR WORK_DIR   Gmsh -> ppt-convert -> rodmesh -> ppt-convert -> pvbatch
 
-Exits 77 (skipped) when meshio, or for the road Gmsh or ParaView, is missing.
+Exits 77 (skipped) when meshio, or for the road Gmsh or ParaView (pvbatch and its
+Python modules), is missing.
 """
 
+import importlib.util
 import os
 import shutil
 import subprocess
@@ -200,6 +202,8 @@ def main(argv):
         print("meshio or numpy is not installed: skipped")
         return SKIP
     missing = [tool for tool in ("gmsh", "pvbatch", "xvfb-run") if shutil.which(tool) is None]
+    if importlib.util.find_spec("paraview") is None:  # pvbatch's modules (python3-paraview)
+        missing.append("ParaView's Python modules")
     if mode == "road" and missing:
         print("%s not installed: skipped" % ", ".join(missing))
         return SKIP
