@@ -206,6 +206,11 @@ def _is_real(word):
     return _REAL.fullmatch(word) is not None and np.isfinite(float(word))
 
 
+def _shown(word):
+    """A word for a message: a long one cut, so that the message stays a line."""
+    return repr(word if len(word) <= 40 else word[:37] + "...")
+
+
 def _fault(lines, first_line, text, found, section, first, count_limit):
     """The error of the first faulty line of a block that the fast path refused."""
     what = {"element": "element", "node": "node", "special": "special node"}[section]
@@ -216,8 +221,8 @@ def _fault(lines, first_line, text, found, section, first, count_limit):
         if not words:
             return lines.error(where, "%s %d expected, found an empty line" % (what, number))
         if not _is_integer(words[0]) or int(words[0]) != number:
-            return lines.error(where, "%s %d expected, found %r (records are numbered 1, 2, 3, ... in order)"
-                               % (what, number, words[0]))
+            return lines.error(where, "%s %d expected, found %s (records are numbered 1, 2, 3, ... in order)"
+                               % (what, number, _shown(words[0])))
         if section == "element":
             if len(words) < 2 or not _is_integer(words[1]):
                 return lines.error(where, "element %d: no node count" % number)
@@ -227,25 +232,30 @@ def _fault(lines, first_line, text, found, section, first, count_limit):
             if len(words) != 2 + m:
                 return lines.error(where, "element %d: %d nodes announced, %d given" % (number, m, len(words) - 2))
             for word in words[2:]:
-                if not _is_integer(word) or not 1 <= int(word) <= count_limit:
+                if not _is_integer(word):
+                    return lines.error(where, "element %d: %s is not a node number" % (number, _shown(word)))
+                if not 1 <= int(word) <= count_limit:
                     return lines.error(where, "element %d: node %s out of range (1 to %d)" % (number, word, count_limit))
         elif section == "node":
             if len(words) != 4:
                 return lines.error(where, "node %d: %d coordinates (x y z expected)" % (number, len(words) - 1))
             for word in words[1:]:
                 if not _is_real(word):
-                    return lines.error(where, "node %d: %r is not a finite real number" % (number, word))
+                    return lines.error(where, "node %d: %s is not a finite real number" % (number, _shown(word)))
         else:
             if len(words) != 2:
                 return lines.error(where, "special node %d: one node number expected" % number)
-            if not _is_integer(words[1]) or not 1 <= int(words[1]) <= count_limit:
+            if not _is_integer(words[1]):
+                return lines.error(where, "special node %d: %s is not a node number" % (number, _shown(words[1])))
+            if not 1 <= int(words[1]) <= count_limit:
                 return lines.error(where, "special node %d: node %s out of range (1 to %d)"
                                    % (number, words[1], count_limit))
     return lines.error(first_line, "the %s records cannot be read" % section)
 
 
 def _section(lines, count, what):
-    """Blocks of the section's `count` lines: (first line number, text, lines)."""
+    """Blocks of the section's `count` lines: (number of the first line, number
+    of its first record, text, number of lines)."""
     done = 0
     while done < count:
         first_line = lines.line + 1
