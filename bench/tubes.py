@@ -1,7 +1,7 @@
 """The same solids as bench/rodmesh by the field's visualisation library: a
 tube filter of 4 sides, capped, around every bar of the truss, read from and
 written to the library's own XML format (binary, uncompressed). Runs on
-Debian's python3 with python3-vtk9, or on ParaView's pvpython.
+Debian's python3 with python3-paraview or python3-vtk9, or on pvpython.
 
     tubes.py make BARS.vtp PANELS     writes the truss of bench/rodmesh
     tubes.py run BARS.vtp TUBES.vtp   the timed part: read, filter, write

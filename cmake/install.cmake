@@ -17,8 +17,22 @@ set(ppt_preview_data ${CMAKE_INSTALL_DATADIR}/pptools)
 file(RELATIVE_PATH ppt_preview_rel ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/pptools)
 file(READ tools/preview ppt_preview_text)
 string(REPLACE "\$here/../share/pptools" "\$here/${ppt_preview_rel}" ppt_preview_text "${ppt_preview_text}")
+
+# The Python package pptools (the mesh files in meshio) in Python's package
+# folder: Debian's own under the prefix /usr of the .deb. ppt-convert and
+# ppt-preview find it through the path from bin to that folder.
+set(PPT_PYTHON_DIR lib/python3/dist-packages CACHE STRING
+  "Folder of the Python package pptools, relative to the install prefix")
+install(DIRECTORY python/pptools DESTINATION ${PPT_PYTHON_DIR} PATTERN __pycache__ EXCLUDE)
+file(RELATIVE_PATH ppt_python_rel ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_PREFIX}/${PPT_PYTHON_DIR})
+string(REPLACE "\$here/../lib/python3/dist-packages" "\$here/${ppt_python_rel}" ppt_preview_text "${ppt_preview_text}")
+file(READ tools/ppt-convert ppt_convert_text)
+string(REPLACE "\$here/../lib/python3/dist-packages" "\$here/${ppt_python_rel}" ppt_convert_text "${ppt_convert_text}")
+
 file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/install/ppt-preview CONTENT "${ppt_preview_text}")
-install(PROGRAMS ${CMAKE_BINARY_DIR}/install/ppt-preview DESTINATION ${CMAKE_INSTALL_BINDIR})
+file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/install/ppt-convert CONTENT "${ppt_convert_text}")
+install(PROGRAMS ${CMAKE_BINARY_DIR}/install/ppt-preview ${CMAKE_BINARY_DIR}/install/ppt-convert
+  DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES tools/preview.py DESTINATION ${ppt_preview_data})
 
 # Manual pages: the programs in section 1, the file formats in section 5.

@@ -60,58 +60,22 @@ BRICK_FACES = [
 ]
 
 
-class Numbers:
-    """The mesh file's records taken as a stream of numbers."""
-
-    def __init__(self, lines):
-        self.tokens = iter(" ".join(lines).split())
-
-    def integer(self, what):
-        token = next(self.tokens, None)
-        try:
-            return int(token)
-        except (TypeError, ValueError):
-            raise Unreadable("an integer was expected for %s, found %r" % (what, token))
-
-    def real(self, what):
-        token = next(self.tokens, None)
-        try:
-            return float(token)
-        except (TypeError, ValueError):
-            raise Unreadable("a real number was expected for %s, found %r" % (what, token))
-
-
 def read_mesh(path):
-    """Header, drawing label, elements (node lists) and nodes of the first drawing."""
+    """Header, drawing label, elements (node lists from 1, in the file's
+    order) and nodes of the first drawing, read by the package pptools."""
     try:
-        with open(path, "rb") as handle:
-            lines = handle.read().decode("latin-1").splitlines()
-    except OSError as error:
-        raise Unreadable(str(error))
-    if len(lines) < 3:
-        raise Unreadable("too short for a mesh file")
-    header, label = lines[0].strip(), lines[1].strip()
-    numbers = Numbers(lines[2:])
-    ne, nn, ns = (numbers.integer("the count line") for _ in range(3))
-    if min(ne, nn, ns) < 0:
-        raise Unreadable("negative count")
+        from pptools import zmf
+    except ImportError as error:
+        raise Unreadable("%s (Debian: apt-get install python3-meshio python3-numpy)" % error)
+    try:
+        mesh = zmf.read(path)
+    except zmf.ZmfError as error:
+        raise Unreadable(error.detail)
     elements = []
-    for i in range(1, ne + 1):
-        if numbers.integer("element %d" % i) != i:
-            raise Unreadable("element %d is out of sequence" % i)
-        m = numbers.integer("element %d" % i)
-        if m < 1:
-            raise Unreadable("element %d has no nodes" % i)
-        nodes = [numbers.integer("element %d" % i) for _ in range(m)]
-        if any(n < 1 or n > nn for n in nodes):
-            raise Unreadable("element %d refers to a missing node" % i)
-        elements.append(nodes)
-    coordinates = []
-    for i in range(1, nn + 1):
-        if numbers.integer("node %d" % i) != i:
-            raise Unreadable("node %d is out of sequence" % i)
-        coordinates.append(tuple(numbers.real("node %d" % i) for _ in range(3)))
-    return header, label, elements, coordinates
+    for block in mesh.cells:
+        elements += (zmf.file_order(block.type, block.data) + 1).tolist()
+    coordinates = [tuple(p) for p in mesh.points.tolist()]
+    return mesh.info[zmf.HEADER_KEY].strip(), mesh.info[zmf.LABEL_KEY].strip(), elements, coordinates
 
 
 def preview_mesh(path, out):

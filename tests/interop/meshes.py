@@ -1,0 +1,226 @@
+"""The mesh files in meshio, ppt-convert, Gmsh and ParaView.
+
+    meshes.py read      BIN_DIR SOURCE_DIR WORK_DIR   node counts to cell types, and faulty files
+    meshes.py roundtrip BIN_DIR SOURCE_DIR WORK_DIR   rodmesh outputs through .vtu and .zmf
+    meshes.py road      BIN_DIR SOURCE_DIR WORK_DIR   Gmsh -> ppt-convert -> rodmesh -> ppt-convert -> pvbatch
+
+Exits 77 (skipped) when meshio, or for the road Gmsh or ParaView (pvbatch and its
+Python modules), is missing.
+"""
+
+import importlib.util
+import os
+import shutil
+import subprocess
+import sys
+
+SKIP = 77
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def run(command, cwd, stdin=None):
+    result = subprocess.run(command, cwd=cwd, input=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    if result.returncode != 0:
+        raise AssertionError("%s failed (%d):\n%s" % (" ".join(command), result.returncode,
+                                                     result.stderr.decode("latin-1")))
+    return result.stdout.decode("latin-1")
+
+
+def identical(a, b, skip_lines=0):
+    with open(a, "rb") as x, open(b, "rb") as y:
+        return x.read().split(b"\n", skip_lines)[-1] == y.read().split(b"\n", skip_lines)[-1]
+
+
+# ------------------------------------------------------------------ reading
+
+# Node count, the cell type asked for it (None: the default), the cell type
+# read, and meshio's order of the nodes as the file lists them (None: as listed).
+CELLS = [
+    (1, None, "vertex", None),
+    (2, None, "line", None),
+    (3, None, "triangle", None),
+    (3, "line3", "line3", None),
+    (4, None, "quad", None),
+    (4, "tetra", "tetra", None),
+    (6, None, "wedge", None),
+    (6, "triangle6", "triangle6", None),
+    (7, None, "polygon", None),
+    (8, None, "quad8", [1, 3, 5, 7, 2, 4, 6, 8]),
+    (8, "hexahedron", "hexahedron", None),
+    (10, None, "tetra10", None),
+    (20, None, "hexahedron20", [1, 3, 5, 7, 13, 15, 17, 19, 2, 4, 6, 8, 14, 16, 18, 20, 9, 10, 11, 12]),
+]
+
+GOOD = ["Title", "LABEL", "    2       3       1",
+        "    1     2       1     2", "    2     2       2     3",
+        "    1      0.00000000      0.00000000      0.00000000",
+        "    2      1.00000000      0.00000000      0.00000000",
+        "    3      2.00000000      0.00000000      0.00000000",
+        "    1     3"]
+
+# Line (from 1) replaced in GOOD (None: the file cut before it), its new text,
+# and what the one line of ppt-convert must say.
+FAULTS = [
+    (0, None, "line 1: the file ends where the header line is due"),
+    (3, "    2 3", "line 3: the count line must hold three integers"),
+    (3, "    2       3      -1", "line 3: negative count"),
+    (5, "    3     2       2     3", "line 5: element 2 expected"),
+    (4, "    1     0", "line 4: element 1: a node count of 0"),
+    (5, "    2     2       2     4", "line 5: element 2: node 4 out of range (1 to 3)"),
+    (5, "    2     2       2", "line 5: element 2: 2 nodes announced, 1 given"),
+    (7, "    2      1.00000000            nan      0.00000000", "line 7: node 2: 'nan' is not a finite real number"),
+    (8, "    2      2.00000000      0.00000000      0.00000000", "line 8: node 3 expected"),
+    (9, "    1     0", "line 9: special node 1: node 0 out of range (1 to 3)"),
+    (7, None, "line 7: the file ends where node 2 of 3 is due"),
+]
+
+
+def check_read(source_dir, work):
+    import meshio
+    import pptools
+
+    convert = os.path.join(source_dir, "tools", "ppt-convert")
+    failures = []
+    for count, choice, kind, order in CELLS:
+        path = os.path.join(work, "cells%d%s.zmf" % (count, choice or ""))
+        nodes = list(range(count, 0, -1))  # any list tells the order apart
+        lines = GOOD[:2] + ["%5d   %5d   %5d" % (2, count, 0)]
+        lines += ["%5d %5d   " % (e, count) + "".join(" %5d" % n for n in nodes) for e in (1, 2)]
+        lines += ["%5d %15.8f %15.8f %15.8f" % (n, n, -n / 3.0, 0.0) for n in range(1, count + 1)]
+        with open(path, "w") as handle:
+            handle.write("\n".join(lines) + "\n")
+        # The default goes through meshio's own entry points, as users' scripts do.
+        mesh = meshio.read(path) if choice is None else pptools.read(path, types={count: choice})
+        expected = [nodes[k - 1] - 1 for k in (order or range(1, count + 1))]
+        if [block.type for block in mesh.cells] != [kind] or mesh.cells[0].data.tolist() != [expected] * 2:
+            failures.append("%d nodes as %s: read %s" % (count, choice, [(b.type, b.data.tolist()) for b in mesh.cells]))
+        copy = path + ".copy.zmf"
+        meshio.write(copy, mesh) if choice is None else pptools.write(copy, mesh)
+        if not identical(path, copy):
+            failures.append("%d nodes as %s: written back otherwise" % (count, choice))
+    for case, (line, text, message) in enumerate(FAULTS):
+        lines = GOOD[:line - 1] + ([text] + GOOD[line:] if text is not None else []) if line else []
+        path = os.path.join(work, "fault%d.zmf" % case)
+        with open(path, "w") as handle:
+            handle.write("".join(l + "\n" for l in lines))
+        result = subprocess.run([convert, path, path + ".vtu"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        said = result.stderr.decode("latin-1")
+        if result.returncode != 1 or not said.startswith("ppt-convert: %s: %s" % (path, message)) \
+                or said.count("\n") != 1:
+            failures.append("%s: status %d, said %r" % (message, result.returncode, said))
+    for failure in failures:
+        print("FAILED: " + failure)
+    print("%d cell cases, %d faulty files" % (len(CELLS), len(FAULTS)))
+    return 1 if failures else 0
+
+
+# --------------------------------------------------------------- round trip
+
+def check_roundtrip(bin_dir, source_dir, work):
+    import numpy
+    from pptools import zmf
+
+    convert = os.path.join(source_dir, "tools", "ppt-convert")
+    examples = os.path.join(source_dir, "examples", "rodmesh")
+    for answers in ("prisms", "cylinders"):  # bricks, faces
+        directory = os.path.join(work, answers)
+        shutil.copytree(examples, directory)
+        with open(os.path.join(directory, answers + ".answers"), "rb") as handle:
+            run([os.path.join(bin_dir, "rodmesh"), "footbridge"], directory, handle.read())
+        run([convert, "footbridge_th.zmf", "solids.vtu"], directory)
+        run([convert, "solids.vtu", "back.zmf"], directory)
+        run([convert, "footbridge_th.zmf", "copy.zmf"], directory)
+        solids = os.path.join(directory, "footbridge_th.zmf")
+        if not (identical(solids, os.path.join(directory, "back.zmf"), skip_lines=2)
+                and identical(solids, os.path.join(directory, "copy.zmf"))):
+            raise AssertionError("%s: the solids came back otherwise" % answers)
+        with open(os.path.join(directory, "back.zmf")) as handle:
+            titles = [handle.readline(), handle.readline()]
+        if titles != ["solids.vtu\n", "MESH\n"]:
+            raise AssertionError("the titles of a mesh without them: %r" % titles)
+        # Read a few lines at a time, the records are the same.
+        whole = zmf.read(solids)
+        zmf.CHUNK, chunk = 97, zmf.CHUNK
+        try:
+            parts = zmf.read(solids)
+        finally:
+            zmf.CHUNK = chunk
+        if not (numpy.array_equal(whole.points, parts.points) and
+                [(b.type, b.data.tolist()) for b in whole.cells] == [(b.type, b.data.tolist()) for b in parts.cells]):
+            raise AssertionError("%s read in small blocks differs" % solids)
+        print("%-10s rodmesh output -> .vtu -> .zmf and .zmf -> .zmf as written" % answers)
+    return 0
+
+
+# --------------------------------------------------------------------- road
+
+def check_road(bin_dir, source_dir, work):
+    import numpy
+    import pptools
+
+    convert = os.path.join(source_dir, "tools", "ppt-convert")
+    shutil.copy(os.path.join(source_dir, "examples", "gmsh", "truss.geo"), work)
+    run(["gmsh", "-1", "truss.geo", "-o", "truss.msh"], work)
+    run([convert, "--cells", "line", "truss.msh", "truss.zmf"], work)
+    run([convert, "truss.msh", "truss.vtu"], work)  # Gmsh's bookkeeping sets must not stop it
+    bars = pptools.read(os.path.join(work, "truss.zmf"))
+    ends = bars.points[bars.cells[0].data]
+    length = numpy.linalg.norm(ends[:, 1] - ends[:, 0], axis=1)
+    width, height = 80.0, 120.0
+    expected = {"b": ("volume", (width * height * length).sum()),
+                "f": ("area", (2 * (width + height) * length + 2 * width * height).sum())}
+    solids = []
+    for form in "bf":
+        run([os.path.join(bin_dir, "rodmesh"), "truss"], work, ("p\n%s\n0\n%r\n%r\n" % (form, width, height)).encode())
+        run([convert, "truss_th.zmf", "truss_%s.vtu" % form], work)
+        solids.append("truss_%s.vtu" % form)
+    report = run(["xvfb-run", "-a", "pvbatch", os.path.join(HERE, "integrate.py")] + solids, work)
+    found = {line.split()[0]: [float(v) for v in line.split()[1:]] for line in report.splitlines()
+             if line.startswith("truss_")}
+    failures = 0
+    for form, path in zip("bf", solids):
+        what, want = expected[form]
+        volume, area, smallest = found[path]
+        got = volume if what == "volume" else area
+        good = abs(got - want) <= 1e-9 * want and smallest >= 0
+        failures += not good
+        print("%-12s %d bars: %s %.6f, sum of the prisms %.6f; smallest cell volume %g%s" % (
+            path, len(length), what, got, want, smallest, "" if good else "  FAILED"))
+    return 1 if failures else 0
+
+
+def main(argv):
+    if len(argv) != 5 or argv[1] not in ("read", "roundtrip", "road"):
+        sys.stderr.write(__doc__)
+        return 2
+    mode = argv[1]
+    bin_dir, source_dir, work = (os.path.abspath(path) for path in argv[2:])
+    try:
+        import meshio  # noqa: F401
+        import numpy  # noqa: F401
+    except ImportError:
+        print("meshio or numpy is not installed: skipped")
+        return SKIP
+    missing = [tool for tool in ("gmsh", "pvbatch", "xvfb-run") if shutil.which(tool) is None]
+    if importlib.util.find_spec("paraview") is None:  # pvbatch's modules (python3-paraview)
+        missing.append("ParaView's Python modules")
+    if mode == "road" and missing:
+        print("%s not installed: skipped" % ", ".join(missing))
+        return SKIP
+    sys.path.insert(0, os.path.join(source_dir, "python"))
+    work = os.path.join(work, mode)
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    try:
+        if mode == "read":
+            return check_read(source_dir, work)
+        if mode == "roundtrip":
+            return check_roundtrip(bin_dir, source_dir, work)
+        return check_road(bin_dir, source_dir, work)
+    except AssertionError as error:
+        print("FAILED: %s" % error)
+        return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
