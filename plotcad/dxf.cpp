@@ -36,7 +36,7 @@ char* real(char* out, double value) {
       return putstr(out, ".0000000\n");
     }
   }
-  out = toolkit::putfixed<7>(out, value, 15);
+  out = toolkit::putfixed<7, 15>(out, value);
   *out++ = '\n';
   return out;
 }

@@ -81,10 +81,15 @@ void SolidWriter::elements(const BarTemplate& tpl) {
   char* p = out_.room(tpl.per_bar * line_room);
   for (int m = 1; m <= tpl.per_bar; ++m, element_.next()) {
     p = element_.put(p);
-    *p++ = ' ';
     const int count = tpl.nnode[m];
-    p = putint(p, count, 5);
-    p = putstr(p, "   ");
+    if (count != count_) {
+      count_ = count;
+      char* c = putstr(count_text_, " ");
+      c = putstr(putint(c, count, 5), "   ");
+      count_size_ = static_cast<std::size_t>(c - count_text_);
+    }
+    std::memcpy(p, count_text_, 16);
+    p += count_size_;
     const toolkit::Vec1<std::int32_t>& local = tpl.lnods[m];
     for (int l = 1; l <= count; ++l) {
       const int i = local[l];
@@ -104,7 +109,7 @@ void SolidWriter::nodes(toolkit::Mat1<double> nodes) {
     p = node_.put(p);
     for (int j = 0; j < ncoor; ++j) {
       *p++ = ' ';
-      p = putfixed<8>(p, xyz[j], 15);
+      p = putfixed<8, 15>(p, xyz[j]);
     }
     *p++ = '\n';
   }

@@ -54,6 +54,10 @@ class SolidWriter {
 
  private:
   toolkit::Writer out_;
+  // The node count of the last element line with the blanks around it.
+  int count_ = -1;
+  char count_text_[24] = {};
+  std::size_t count_size_ = 0;
   Numbering element_{1};
   Numbering first_node_{1};  // of the next bar in the element lines
   Numbering node_{1};        // of the next node line

@@ -1,6 +1,7 @@
 #include "rodmesh/thicken.hpp"
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 
 #include "rodmesh/cthick.hpp"
@@ -56,11 +57,31 @@ void check_elements(const Mesh& mesh) {
 // signs of zero than one of 0.
 bool same(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 
-// Bar k's section, frame, template and nodes.
-void build_bar(int k, const Settings& settings, const Mesh& mesh, Work& work) {
+// Whether no node of a bar can come out beyond the range of a double, seen
+// without placing them: the frame holds unit vectors (entries finite and at
+// most 2 even when rounded), and the length, the section and the first node
+// are so far within the range that no sum of the placement can reach it.
+// NaNs fail every comparison. Where this does not hold, the nodes are placed
+// and looked at.
+bool surely_finite(double length, const Section& section, toolkit::Mat1<double> frame, toolkit::Vec1<double> first) {
+  constexpr double far = 1e300;
+  bool sure = length <= far && std::fabs(section.radius) <= far && std::fabs(section.halfw) <= far &&
+              std::fabs(section.halfh) <= far;
+  for (int j = 1; j <= ncoor; ++j) {
+    sure = sure && std::fabs(first[j]) <= far;
+    for (int m = 1; m <= 3; ++m) sure = sure && std::fabs(frame[j][m]) <= 2.0;
+  }
+  return sure;
+}
+
+// Bar k's section, frame, template and nodes; only checked where place is
+// false, as far as that needs.
+void build_bar(int k, const Settings& settings, const Mesh& mesh, Work& work, bool place = true) {
   const bool values_file = settings.source != Source::constant;
   const Section section = section_of(settings, values_file ? work.values[k] : 0.0);
   const double length = section_frame(k, section.angle, mesh, work.frame);
+  const toolkit::Vec1<double> first = mesh.coord[mesh.lnods[k][1]];
+  if (!place && surely_finite(length, section, work.frame, first)) return;
   const Section& last = work.filled;
   if (work.empty || !same(section.radius, last.radius) || !same(section.halfw, last.halfw) ||
       !same(section.halfh, last.halfh)) {
@@ -68,7 +89,7 @@ void build_bar(int k, const Settings& settings, const Mesh& mesh, Work& work) {
     work.filled = section;
     work.empty = false;
   }
-  place_bar(k, work.tpl, work.frame, length, mesh.coord[mesh.lnods[k][1]], work.nodes);
+  place_bar(k, work.tpl, work.frame, length, first, work.nodes);
 }
 
 }  // namespace
@@ -84,7 +105,7 @@ void thicken(const Settings& settings, const std::string& values_name, const std
   {
     toolkit::Progress progress("Checking bar", mesh.ne);
     for (int k = 1; k <= mesh.ne; ++k) {
-      build_bar(k, settings, mesh, work);
+      build_bar(k, settings, mesh, work, false);
       progress.step(k);
     }
   }

@@ -258,34 +258,6 @@ char* fixed(char* out, double value, int width) {
   // negative zero.
   const bool negative = std::signbit(value);
 
-  if constexpr (P == 7 || P == 8) {
-    // The writers' columns (15 wide, 7 or 8 decimals) for values whose sign
-    // and digits fill at most the lead columns before the point: the lead
-    // columns as one word, blanks, sign and digits in place, and the
-    // decimals as another, with no count of digits and no loop.
-    const int lead = width - P - 1;
-    if (lead >= 1 && lead <= 8 && whole < powers_of_ten[lead - (negative ? 1 : 0)]) {
-      std::uint64_t word = eight_digits(static_cast<std::uint32_t>(whole));
-      // The leading zeros, all but the units digit.
-      const std::uint64_t digits = word ^ 0x3030303030303030ULL;
-      const int zeros = digits == 0 ? 7 : std::countr_zero(digits) / 8;
-      word = blank_lead(word, zeros);
-      // At least one blank is there to take the sign.
-      if (negative) word = put_sign(word, zeros - 1);
-      put_word(out, word >> (8 * (8 - lead)));
-      char* p = out + lead;
-      if constexpr (P == 8) {
-        *p = '.';
-        put_word(p + 1, eight_digits(static_cast<std::uint32_t>(fraction)));
-      } else {
-        // The leading zero of the eight digits lands where the point goes.
-        put_word(p, eight_digits(static_cast<std::uint32_t>(fraction)));
-        *p = '.';
-      }
-      return out + width;
-    }
-  }
-
   const int whole_digits = digit_count(whole);
   const int length = (negative ? 1 : 0) + whole_digits + (P > 0 ? P + 1 : 0);
 
@@ -325,6 +297,11 @@ constexpr auto fixed_table(std::integer_sequence<int, P...>) {
 
 constexpr auto fixed_by_precision = fixed_table(std::make_integer_sequence<int, fixed_max_precision + 1>());
 
+// putfix out of line, for the rare values of the writers' fast path.
+[[gnu::noinline]] char* general(char* out, double value, int width, int precision) {
+  return fixed_by_precision[static_cast<std::size_t>(precision)](out, value, width);
+}
+
 }  // namespace
 
 char* putfix(char* out, double value, int width, int precision) {
@@ -333,12 +310,49 @@ char* putfix(char* out, double value, int width, int precision) {
   return fixed_by_precision[static_cast<std::size_t>(precision)](out, value, width);
 }
 
-template <int P>
-char* putfixed(char* out, double value, int width) {
-  return fixed<P>(out, value, width);
+template <int P, int W>
+char* putfixed(char* out, double value) {
+  static_assert(P == 7 || P == 8, "the decimals in one word");
+  // The columns of the sign and the digits before the point.
+  constexpr int lead = W - P - 1;
+  static_assert(lead >= 2 && lead <= 8, "the lead columns in one word");
+  // The writers' values mostly fill their columns: the lead columns as one
+  // word, blanks, sign and digits in place, and the decimals as another,
+  // with no count of digits and no loop. Everything else takes the general
+  // way, out of line, so that this one stays short.
+  const double magnitude = std::fabs(value);
+  if (magnitude < static_cast<double>(powers_of_ten[lead])) {
+    const std::uint64_t n = scaled<P>(magnitude);
+    const std::uint64_t whole = n / powers_of_ten[P];
+    const std::uint64_t fraction = n - whole * powers_of_ten[P];
+    // printf keeps the sign of a negative value that rounds to zero, and of
+    // negative zero.
+    const bool negative = std::signbit(value);
+    if (whole < (negative ? powers_of_ten[lead - 1] : powers_of_ten[lead])) {
+      std::uint64_t word = eight_digits(static_cast<std::uint32_t>(whole));
+      // The leading zeros, all but the units digit.
+      const std::uint64_t digits = word ^ 0x3030303030303030ULL;
+      const int zeros = digits == 0 ? 7 : std::countr_zero(digits) / 8;
+      word = blank_lead(word, zeros);
+      // At least one blank is there to take the sign.
+      if (negative) word = put_sign(word, zeros - 1);
+      put_word(out, word >> (8 * (8 - lead)));
+      char* p = out + lead;
+      if constexpr (P == 8) {
+        *p = '.';
+        put_word(p + 1, eight_digits(static_cast<std::uint32_t>(fraction)));
+      } else {
+        // The leading zero of the eight digits lands where the point goes.
+        put_word(p, eight_digits(static_cast<std::uint32_t>(fraction)));
+        *p = '.';
+      }
+      return out + W;
+    }
+  }
+  return general(out, value, W, P);
 }
-template char* putfixed<7>(char*, double, int);
-template char* putfixed<8>(char*, double, int);
+template char* putfixed<7, 15>(char*, double);
+template char* putfixed<8, 15>(char*, double);
 
 char* putint(char* out, long long value, int width) {
   if (value >= 0 && value < 100000000 && width >= 1 && width <= 8) {

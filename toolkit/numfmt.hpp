@@ -22,12 +22,12 @@ inline constexpr int fixed_max_precision = 17;
 // bytes.
 char* putfix(char* out, double value, int width, int precision);
 
-// putfix with the precision fixed at P, for the writers' hot loops: the
-// writers' own precisions, 7 and 8.
-template <int P>
-char* putfixed(char* out, double value, int width);
-extern template char* putfixed<7>(char*, double, int);
-extern template char* putfixed<8>(char*, double, int);
+// putfix with the precision and the width fixed, for the writers' hot
+// loops: "%15.7lf" and "%15.8lf". out must have room for fixed_room bytes.
+template <int P, int W>
+char* putfixed(char* out, double value);
+extern template char* putfixed<7, 15>(char*, double);
+extern template char* putfixed<8, 15>(char*, double);
 
 // Writes value as printf("%*lld", width, value) would; out must have room for
 // max(|width|, 24) bytes.

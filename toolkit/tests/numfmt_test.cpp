@@ -143,7 +143,14 @@ bool agrees(double value, int width, int precision, std::string& report) {
   std::memset(ours, untouched, sizeof ours);
   const std::size_t n = static_cast<std::size_t>(toolkit::putfix(ours, value, width, precision) - ours);
   const int m = std::snprintf(theirs, sizeof theirs, "%*.*f", width, precision, value);
-  const bool kept = n + 16 <= sizeof ours && std::count(ours + n, ours + n + 16, untouched) == 16;
+  bool kept = n + 16 <= sizeof ours && std::count(ours + n, ours + n + 16, untouched) == 16;
+  // The writers' own entry for their columns gives the same.
+  if (width == 15 && (precision == 7 || precision == 8)) {
+    char fast[toolkit::fixed_room + 64];
+    std::memset(fast, untouched, sizeof fast);
+    char* end = precision == 7 ? toolkit::putfixed<7, 15>(fast, value) : toolkit::putfixed<8, 15>(fast, value);
+    kept = kept && end == fast + n && std::memcmp(fast, ours, n) == 0 && std::count(end, end + 16, untouched) == 16;
+  }
   if (kept && m >= 0 && static_cast<std::size_t>(m) == n && std::memcmp(ours, theirs, n) == 0) return true;
   char exact[64];
   std::snprintf(exact, sizeof exact, "%a", value);
