@@ -32,7 +32,7 @@ char* real(char* out, double value) {
   if (value > -whole_bound && value < whole_bound) {
     const auto whole = static_cast<std::int32_t>(value);
     if (whole == value && (whole != 0 || !std::signbit(value))) {
-      out = toolkit::putint(out, whole, 7);
+      out = toolkit::putcols<7>(out, whole);
       return putstr(out, ".0000000\n");
     }
   }
@@ -122,8 +122,8 @@ void PolyStream::vertex(double x, double y, double z) {
     // The whole template in one fixed-size copy (the room asked holds it),
     // x and y written over their columns.
     std::memcpy(p, whole_, sizeof whole_);
-    toolkit::putint(p + x_at_, wx, 7);
-    toolkit::putint(p + y_at_, wy, 7);
+    toolkit::putcols<7>(p + x_at_, wx);
+    toolkit::putcols<7>(p + y_at_, wy);
     out_.advance(p + whole_size_);
     return;
   }

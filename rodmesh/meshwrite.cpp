@@ -28,7 +28,7 @@ toolkit::Writer create(const std::string& name) {
 
 void Numbering::set(int value) {
   value_ = value;
-  size_ = static_cast<std::size_t>(putint(text_, value, 5) - text_);
+  size_ = static_cast<std::size_t>(toolkit::putcols<5>(text_, value) - text_);
 }
 
 char* Numbering::put(char* out) const {
@@ -85,7 +85,7 @@ void SolidWriter::elements(const BarTemplate& tpl) {
     if (count != count_) {
       count_ = count;
       char* c = putstr(count_text_, " ");
-      c = putstr(putint(c, count, 5), "   ");
+      c = putstr(toolkit::putcols<5>(c, count), "   ");
       count_size_ = static_cast<std::size_t>(c - count_text_);
     }
     std::memcpy(p, count_text_, 16);

@@ -354,6 +354,27 @@ char* putfixed(char* out, double value) {
 template char* putfixed<7, 15>(char*, double);
 template char* putfixed<8, 15>(char*, double);
 
+template <int W>
+char* putcols(char* out, long long value) {
+  static_assert(W >= 2 && W <= 8, "the field in one word");
+  // A value that fills at most the field, with its sign: the digits in one
+  // word, their leading zeros made blanks, and a blank made the sign.
+  const bool negative = value < 0;
+  const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  if (magnitude < (negative ? powers_of_ten[W - 1] : powers_of_ten[W])) {
+    std::uint64_t word = eight_digits(static_cast<std::uint32_t>(magnitude));
+    const std::uint64_t digits = word ^ 0x3030303030303030ULL;
+    const int zeros = digits == 0 ? 7 : std::countr_zero(digits) / 8;
+    word = blank_lead(word, zeros);
+    if (negative) word = put_sign(word, zeros - 1);
+    put_bytes(out, word >> (8 * (8 - W)), W);
+    return out + W;
+  }
+  return putint(out, value, W);
+}
+template char* putcols<5>(char*, long long);
+template char* putcols<7>(char*, long long);
+
 char* putint(char* out, long long value, int width) {
   if (value >= 0 && value < 100000000 && width >= 1 && width <= 8) {
     // The usual field: the digits in one word, their leading zeros made

@@ -33,6 +33,12 @@ extern template char* putfixed<8, 15>(char*, double);
 // max(|width|, 24) bytes.
 char* putint(char* out, long long value, int width);
 
+// putint with the width fixed, for the writers' hot loops: "%5d" and "%7d".
+template <int W>
+char* putcols(char* out, long long value);
+extern template char* putcols<5>(char*, long long);
+extern template char* putcols<7>(char*, long long);
+
 // Copies a text to out; returns the end of what was written.
 inline char* putstr(char* out, std::string_view text) {
   std::memcpy(out, text.data(), text.size());
