@@ -31,10 +31,31 @@ function(ppt_program name)
   endif()
 endfunction()
 
-# ppt_test(<name> <sources>...): a GoogleTest executable registered with CTest.
-# End-to-end tests find the programs in bin/ and the sources for their data.
+# ppt_test(<name> LABEL <label> [PROGRAMS <programs>...] [LIBRARIES <libs>...]
+#          [SOURCES <files>...] [PORTABLE <files>...]): a GoogleTest executable
+# registered with CTest, its tests labelled (unit, e2e, hardening). PROGRAMS
+# are the programs that its tests run or read, built before it. PORTABLE
+# sources start no process and use no test harness: they are built into the
+# native test as well as, in a cross build for Windows, into the one unit
+# test executable that runs under the emulator (tests/windows), so that the
+# list is kept here only. A cross build makes nothing else of a ppt_test.
 function(ppt_test name)
-  add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE e2e_harness toolkit GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  cmake_parse_arguments(ARG "" "LABEL" "PROGRAMS;LIBRARIES;SOURCES;PORTABLE" ${ARGN})
+  if(NOT ARG_LABEL)
+    message(FATAL_ERROR "ppt_test(${name}): LABEL missing")
+  endif()
+  if(CMAKE_CROSSCOMPILING)
+    if(ARG_PORTABLE)
+      list(TRANSFORM ARG_PORTABLE PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+      set_property(GLOBAL APPEND PROPERTY PPT_PORTABLE_TEST_SOURCES ${ARG_PORTABLE})
+      set_property(GLOBAL APPEND PROPERTY PPT_PORTABLE_TEST_LIBRARIES ${ARG_LIBRARIES})
+    endif()
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES} ${ARG_PORTABLE})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} e2e_harness toolkit GTest::gtest GTest::gtest_main)
+  if(ARG_PROGRAMS)
+    add_dependencies(${name} ${ARG_PROGRAMS})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${ARG_LABEL})
 endfunction()

@@ -86,6 +86,16 @@ bool drop_privileges() { return setgroups(0, nullptr) == 0 && setgid(nobody) == 
 
 }  // namespace
 
+std::string program_file(std::string_view program) {
+  static const std::map<std::string_view, std::string_view> files{
+      {"plotcad", PPT_PLOTCAD}, {"rodmesh", PPT_RODMESH},   {"meshcut", PPT_MESHCUT},
+      {"meshcat", PPT_MESHCAT}, {"wordlist", PPT_WORDLIST},
+  };
+  const auto file = files.find(program);
+  if (file == files.end()) throw std::invalid_argument("not a program of the suite: " + std::string(program));
+  return std::string(file->second);
+}
+
 bool windows() {
   const char* dir = std::getenv("PPT_WINDOWS_BIN");
   return dir != nullptr && *dir != '\0';
@@ -133,8 +143,9 @@ bool permissions_apply() {
   std::fflush(nullptr);
   const pid_t child = fork();
   if (child == 0) {
-    const bool reach = drop_privileges() && geteuid() == nobody && access(PPT_SCRATCH_DIR, X_OK) == 0 &&
-                       access(PPT_BIN_DIR, X_OK) == 0;
+    bool reach = drop_privileges() && geteuid() == nobody && access(PPT_SCRATCH_DIR, X_OK) == 0;
+    for (const char* program : {"plotcad", "rodmesh", "meshcut", "meshcat", "wordlist"})
+      reach = reach && access(program_file(program).c_str(), X_OK) == 0;
     _exit(reach ? 0 : 1);
   }
   int raw = 0;
@@ -146,7 +157,7 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
             std::string_view input, const RunOptions& options) {
   const bool wine = windows();
   const std::string exe = wine ? std::string(std::getenv("PPT_WINDOWS_BIN")) + "/" + std::string(program) + ".exe"
-                               : std::string(PPT_BIN_DIR) + "/" + std::string(program);
+                               : program_file(program);
   const std::string in_path = options.stdin_path.empty() ? scratch.path(".run_stdin") : options.stdin_path;
   const std::string out_path = options.stdout_path.empty() ? scratch.path(".run_stdout") : options.stdout_path;
   const std::string err_path = scratch.path(".run_stderr");

@@ -50,7 +50,11 @@ struct RunOptions {
 // when such text has a bare LF.
 bool windows();
 
-// Runs bin/<program> with the arguments, in the scratch directory, with
+// The path of one of the suite's programs (plotcad, rodmesh, meshcut,
+// meshcat, wordlist) as the build made it; another name fails the test.
+std::string program_file(std::string_view program);
+
+// Runs the program with the arguments, in the scratch directory, with
 // standard input reading input; captures standard output and error.
 Outcome run(const Scratch& scratch, std::string_view program, const std::vector<std::string>& args,
             std::string_view input = {}, const RunOptions& options = {});

@@ -5,8 +5,10 @@ type, more than a thousand curves so that layer names are cut, negative and
 large coordinates, a title with DXF control sequences and non-ASCII bytes),
 then checks that the reader finds exactly the entities the file holds:
 
-  dxf_readers.py ezdxf BIN_DIR SOURCE_DIR WORK_DIR
-  dxf_readers.py ogr   BIN_DIR SOURCE_DIR WORK_DIR
+  dxf_readers.py ezdxf PLOTCAD SOURCE_DIR WORK_DIR
+  dxf_readers.py ogr   PLOTCAD SOURCE_DIR WORK_DIR
+
+PLOTCAD is the path of the program, as the build gives it.
 
 Exits 77 (skipped) when the reader is not installed.
 """
@@ -96,8 +98,8 @@ def prepare_jobs(source_dir, work_dir):
     return jobs
 
 
-def draw(bin_dir, job, directory, answers):
-    result = subprocess.run([os.path.join(bin_dir, "plotcad"), job], cwd=directory, input=answers.encode(),
+def draw(plotcad, job, directory, answers):
+    result = subprocess.run([plotcad, job], cwd=directory, input=answers.encode(),
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     if result.returncode != 0:
         raise AssertionError("plotcad %s failed:\n%s" % (job, result.stderr.decode("latin-1")))
@@ -178,7 +180,7 @@ def main(argv):
     if len(argv) != 5 or argv[1] not in ("ezdxf", "ogr"):
         sys.stderr.write(__doc__)
         return 2
-    reader, bin_dir, source_dir, work_dir = argv[1:]
+    reader, plotcad, source_dir, work_dir = argv[1:]
     if reader == "ezdxf":
         try:
             import ezdxf  # noqa: F401
@@ -191,7 +193,7 @@ def main(argv):
 
     failures = 0
     for job, directory, answers in prepare_jobs(source_dir, os.path.join(work_dir, reader)):
-        path = draw(bin_dir, job, directory, answers)
+        path = draw(plotcad, job, directory, answers)
         expected = raw_entities(path)
         try:
             if reader == "ezdxf":

@@ -1,8 +1,8 @@
 """The mesh files in meshio, ppt-convert, Gmsh and ParaView.
 
-    meshes.py read      BIN_DIR SOURCE_DIR WORK_DIR   node counts to cell types, and faulty files
-    meshes.py roundtrip BIN_DIR SOURCE_DIR WORK_DIR   rodmesh outputs through .vtu and .zmf
-    meshes.py road      BIN_DIR SOURCE_DIR WORK_DIR   Gmsh -> ppt-convert -> rodmesh -> ppt-convert -> pvbatch
+    meshes.py read      RODMESH SOURCE_DIR WORK_DIR   node counts to cell types, and faulty files
+    meshes.py roundtrip RODMESH SOURCE_DIR WORK_DIR   rodmesh outputs through .vtu and .zmf
+    meshes.py road      RODMESH SOURCE_DIR WORK_DIR   Gmsh -> ppt-convert -> rodmesh -> ppt-convert -> pvbatch
 
 Exits 77 (skipped) when meshio, or for the road Gmsh or ParaView (pvbatch and its
 Python modules), is missing.
@@ -116,7 +116,7 @@ def check_read(source_dir, work):
 
 # --------------------------------------------------------------- round trip
 
-def check_roundtrip(bin_dir, source_dir, work):
+def check_roundtrip(rodmesh, source_dir, work):
     import numpy
     from pptools import zmf
 
@@ -126,7 +126,7 @@ def check_roundtrip(bin_dir, source_dir, work):
         directory = os.path.join(work, answers)
         shutil.copytree(examples, directory)
         with open(os.path.join(directory, answers + ".answers"), "rb") as handle:
-            run([os.path.join(bin_dir, "rodmesh"), "footbridge"], directory, handle.read())
+            run([rodmesh, "footbridge"], directory, handle.read())
         run([convert, "footbridge_th.zmf", "solids.vtu"], directory)
         run([convert, "solids.vtu", "back.zmf"], directory)
         run([convert, "footbridge_th.zmf", "copy.zmf"], directory)
@@ -154,7 +154,7 @@ def check_roundtrip(bin_dir, source_dir, work):
 
 # --------------------------------------------------------------------- road
 
-def check_road(bin_dir, source_dir, work):
+def check_road(rodmesh, source_dir, work):
     import numpy
     import pptools
 
@@ -171,7 +171,7 @@ def check_road(bin_dir, source_dir, work):
                 "f": ("area", (2 * (width + height) * length + 2 * width * height).sum())}
     solids = []
     for form in "bf":
-        run([os.path.join(bin_dir, "rodmesh"), "truss"], work, ("p\n%s\n0\n%r\n%r\n" % (form, width, height)).encode())
+        run([rodmesh, "truss"], work, ("p\n%s\n0\n%r\n%r\n" % (form, width, height)).encode())
         run([convert, "truss_th.zmf", "truss_%s.vtu" % form], work)
         solids.append("truss_%s.vtu" % form)
     report = run(["xvfb-run", "-a", "pvbatch", os.path.join(HERE, "integrate.py")] + solids, work)
@@ -194,7 +194,7 @@ def main(argv):
         sys.stderr.write(__doc__)
         return 2
     mode = argv[1]
-    bin_dir, source_dir, work = (os.path.abspath(path) for path in argv[2:])
+    rodmesh, source_dir, work = (os.path.abspath(path) for path in argv[2:])
     try:
         import meshio  # noqa: F401
         import numpy  # noqa: F401
@@ -215,8 +215,8 @@ def main(argv):
         if mode == "read":
             return check_read(source_dir, work)
         if mode == "roundtrip":
-            return check_roundtrip(bin_dir, source_dir, work)
-        return check_road(bin_dir, source_dir, work)
+            return check_roundtrip(rodmesh, source_dir, work)
+        return check_road(rodmesh, source_dir, work)
     except AssertionError as error:
         print("FAILED: %s" % error)
         return 1

@@ -72,10 +72,13 @@ TEST(Banner, NoPlainBannerLineNorTheKeyAppearsInAnExecutable) {
   toolkit::banner_key(key);
   const std::string key_bytes(reinterpret_cast<const char*>(key), sizeof key);
   for (std::string program : {"plotcad", "rodmesh", "meshcut", "meshcat"}) {
-    std::ifstream exe(std::string(PPT_BIN_DIR) + "/" + program, std::ios::binary);
-    if (!exe) continue;  // not built yet
+    // A program that is missing or empty would pass every check below.
+    const std::string file = harness::program_file(program);
+    std::ifstream exe(file, std::ios::binary);
+    ASSERT_TRUE(exe) << program << ": cannot read " << file;
     std::ostringstream bytes;
     bytes << exe.rdbuf();
+    ASSERT_FALSE(bytes.str().empty()) << program << ": empty " << file;
     EXPECT_EQ(bytes.str().find(key_bytes), std::string::npos) << program << ": the key";
     for (const auto& line : lines_of(harness::banner(program).substr(1))) {
       if (line.size() < 8) continue;

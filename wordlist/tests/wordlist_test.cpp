@@ -198,7 +198,7 @@ TEST(Wordlist, ClosedPipeEndsQuietly) {
     int pipe_fds[2];
     ASSERT_EQ(pipe(pipe_fds), 0);
     close(pipe_fds[0]);
-    const std::string exe = std::string(PPT_BIN_DIR) + "/wordlist";
+    const std::string exe = harness::program_file("wordlist");
     const std::string in = scratch.path("in.txt");
     const std::string err = scratch.path("err.txt");
     const pid_t child = fork();
