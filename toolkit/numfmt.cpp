@@ -106,6 +106,23 @@ std::uint64_t put_sign(std::uint64_t word, int position) {
   return (word & ~(std::uint64_t{0xFF} << shift)) | (std::uint64_t{'-'} << shift);
 }
 
+// The leading zeros of the eight digits of a word, all but the units
+// digit: 0 to 7.
+int lead_zeros(std::uint64_t word) {
+  const std::uint64_t digits = word ^ 0x3030303030303030ULL;
+  return digits == 0 ? 7 : std::countr_zero(digits) / 8;
+}
+
+// The eight columns of "%8lld" of a magnitude below 10^8 and its sign, as a
+// word: the digits, their leading zeros made blanks, and the last of those
+// blanks made the sign (below 10^7 there is one to take it).
+std::uint64_t field_word(std::uint64_t magnitude, bool negative) {
+  const std::uint64_t word = eight_digits(static_cast<std::uint32_t>(magnitude));
+  const int zeros = lead_zeros(word);
+  const std::uint64_t blanked = blank_lead(word, zeros);
+  return negative ? put_sign(blanked, zeros - 1) : blanked;
+}
+
 int digit_count(std::uint64_t n) {
   // bit_width * log10(2), then one comparison settles the boundary. Setting
   // the last bit gives zero its digit and moves no number across a power of
@@ -329,14 +346,7 @@ char* putfixed(char* out, double value) {
     // negative zero.
     const bool negative = std::signbit(value);
     if (whole < (negative ? powers_of_ten[lead - 1] : powers_of_ten[lead])) {
-      std::uint64_t word = eight_digits(static_cast<std::uint32_t>(whole));
-      // The leading zeros, all but the units digit.
-      const std::uint64_t digits = word ^ 0x3030303030303030ULL;
-      const int zeros = digits == 0 ? 7 : std::countr_zero(digits) / 8;
-      word = blank_lead(word, zeros);
-      // At least one blank is there to take the sign.
-      if (negative) word = put_sign(word, zeros - 1);
-      put_word(out, word >> (8 * (8 - lead)));
+      put_word(out, field_word(whole, negative) >> (8 * (8 - lead)));
       char* p = out + lead;
       if constexpr (P == 8) {
         *p = '.';
@@ -362,12 +372,7 @@ char* putcols(char* out, long long value) {
   const bool negative = value < 0;
   const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   if (magnitude < (negative ? powers_of_ten[W - 1] : powers_of_ten[W])) {
-    std::uint64_t word = eight_digits(static_cast<std::uint32_t>(magnitude));
-    const std::uint64_t digits = word ^ 0x3030303030303030ULL;
-    const int zeros = digits == 0 ? 7 : std::countr_zero(digits) / 8;
-    word = blank_lead(word, zeros);
-    if (negative) word = put_sign(word, zeros - 1);
-    put_bytes(out, word >> (8 * (8 - W)), W);
+    put_bytes(out, field_word(magnitude, negative) >> (8 * (8 - W)), W);
     return out + W;
   }
   return putint(out, value, W);
@@ -380,8 +385,7 @@ char* putint(char* out, long long value, int width) {
     // The usual field: the digits in one word, their leading zeros made
     // blanks.
     const std::uint64_t word = eight_digits(static_cast<std::uint32_t>(value));
-    const std::uint64_t digits = word ^ 0x3030303030303030ULL;
-    const int zeros = digits == 0 ? 7 : std::countr_zero(digits) / 8;
+    const int zeros = lead_zeros(word);
     const int field = std::max(width, 8 - zeros);
     put_bytes(out, blank_lead(word, zeros) >> (8 * (8 - field)), field);
     return out + field;
