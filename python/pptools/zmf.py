@@ -313,35 +313,33 @@ def _read_elements(lines, ne, nn, types):
     return [(name, parts[0] if len(parts) == 1 else np.concatenate(parts)) for name, parts in blocks]
 
 
-def _read_nodes(lines, nn):
+def _read_rows(lines, count, what, dtype, width, valid, nn):
+    """The records of a section of fixed width, numbered in order, each
+    block of them held whole by valid(rows); the rows without their
+    numbers, one array."""
     parts = []
-    for first_line, first, text, found in _section(lines, nn, "node"):
-        values = _parse(text, np.float64)
-        good = values is not None and values.size == 4 * found
+    for first_line, first, text, found in _section(lines, count, what):
+        values = _parse(text, dtype)
+        good = values is not None and values.size == width * found
         if good:
-            values = values.reshape(found, 4)
-            good = bool((values[:, 0] == np.arange(first, first + found)).all() and np.isfinite(values).all())
+            values = values.reshape(found, width)
+            good = bool((values[:, 0] == np.arange(first, first + found)).all() and valid(values[:, 1:]))
         if not good:
-            raise _fault(lines, first_line, text, found, "node", first, nn)
+            raise _fault(lines, first_line, text, found, what, first, nn)
         parts.append(np.ascontiguousarray(values[:, 1:]))
     if not parts:
-        return np.empty((0, 3))
+        return np.empty((0, width - 1), dtype=dtype)
     return parts[0] if len(parts) == 1 else np.concatenate(parts)
 
 
+def _read_nodes(lines, nn):
+    return _read_rows(lines, nn, "node", np.float64, 4, lambda xyz: np.isfinite(xyz).all(), nn)
+
+
 def _read_special(lines, ns, nn):
-    parts = []
-    for first_line, first, text, found in _section(lines, ns, "special"):
-        values = _parse(text, np.int64)
-        good = values is not None and values.size == 2 * found
-        if good:
-            values = values.reshape(found, 2)
-            good = bool((values[:, 0] == np.arange(first, first + found)).all()
-                        and values[:, 1].min() >= 1 and values[:, 1].max() <= nn)
-        if not good:
-            raise _fault(lines, first_line, text, found, "special", first, nn)
-        parts.append(values[:, 1] - 1)
-    return np.concatenate(parts) if parts else np.empty(0, dtype=np.int64)
+    nodes = _read_rows(lines, ns, "special", np.int64, 2,
+                       lambda node: node.size == 0 or (node.min() >= 1 and node.max() <= nn), nn)
+    return nodes[:, 0] - 1
 
 
 def _skip(lines, count, drawing):
