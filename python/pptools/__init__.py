@@ -6,13 +6,27 @@
 
 Importing the package registers the format "zmf" for the ending ".zmf" with
 meshio, so that meshio.read("job.zmf") and meshio.write("job.zmf", mesh)
-work too.
+work too. What a written file cannot hold of a mesh is said as a
+pptools.LossWarning.
+
+The package uses meshio's public interface alone (PUBLIC): Debian's
+python3-meshio 7.0.0 reports its version as 5.0.0, so a version number would
+tell nothing; what is needed is checked by name on import instead.
 """
 
 import meshio
 
-from .zmf import CELL_TYPES, ZmfError, read, write
+PUBLIC = ("Mesh", "CellBlock", "ReadError", "WriteError", "read", "write", "register_format",
+          "extension_to_filetypes")
 
-__all__ = ["CELL_TYPES", "ZmfError", "read", "write"]
+_missing = [name for name in PUBLIC if not hasattr(meshio, name)]
+if _missing:
+    raise ImportError("the meshio found (%s) lacks %s: Debian's python3-meshio 7 is needed"
+                      % (getattr(meshio, "__file__", None) or "no file", ", ".join(_missing)))
+
+from .losses import LossWarning  # noqa: E402
+from .zmf import CELL_TYPES, ZmfError, read, write  # noqa: E402
+
+__all__ = ["CELL_TYPES", "LossWarning", "ZmfError", "read", "write"]
 
 meshio.register_format("zmf", [".zmf"], read, {"zmf": write})

@@ -5,40 +5,17 @@ suite's mesh files (.zmf) included.
 """
 
 import argparse
-import importlib
 import os
-import pathlib
 import sys
+import warnings
 
 import meshio
 import numpy
 
-from . import zmf
+from . import losses, shells, zmf
 
-# Where meshio's writers keep the cell types they know, by format. A format
-# not listed here is handed every cell and left to its writer.
-WRITER_TYPES = {
-    "vtu": ("meshio._vtk_common", "meshio_to_vtk_type"),
-    "vtk": ("meshio._vtk_common", "meshio_to_vtk_type"),
-    "gmsh": ("meshio.gmsh.common", "_meshio_to_gmsh_type"),
-    "gmsh22": ("meshio.gmsh.common", "_meshio_to_gmsh_type"),
-    "xdmf": ("meshio.xdmf.common", "meshio_to_xdmf_type"),
-    "abaqus": ("meshio.abaqus._abaqus", "meshio_to_abaqus_type"),
-    "nastran": ("meshio.nastran._nastran", "meshio_to_nastran_type"),
-    "med": ("meshio.med._med", "meshio_to_med_type"),
-    "exodus": ("meshio.exodus._exodus", "meshio_to_exodus_type"),
-    "permas": ("meshio.permas._permas", "meshio_to_permas_type"),
-    "su2": ("meshio.su2._su2", "meshio_to_su2_type"),
-    "avsucd": ("meshio.avsucd._avsucd", "meshio_to_avsucd_type"),
-    "flac3d": ("meshio.flac3d._flac3d", "meshio_to_flac3d_type"),
-    "tecplot": ("meshio.tecplot._tecplot", "meshio_to_tecplot_type"),
-}
-FIXED_TYPES = {
-    "stl": {"triangle"},
-    "off": {"triangle"},
-    "ply": {"triangle", "quad", "polygon"},
-    "obj": {"triangle", "quad", "polygon"},
-}
+# Formats that hold triangles alone: faces and solids go as outward triangles.
+TRIANGLES_ONLY = {"stl"}
 
 
 class Failure(Exception):
@@ -67,18 +44,36 @@ def parser():
     return p
 
 
+def known_formats():
+    return {"zmf"} | {kind for kinds in meshio.extension_to_filetypes.values() for kind in kinds}
+
+
 def file_formats(path, given):
     """The formats to try for a file, from -i/-o or from its ending (.msh is
     Gmsh's before ANSYS's)."""
     if given:
-        if given != "zmf" and given not in meshio._helpers.reader_map and given not in meshio._helpers._writer_map:
+        if given not in known_formats():
             raise Failure("unknown format %r" % given)
         return [given]
-    try:
-        kinds = meshio._helpers._filetypes_from_path(pathlib.Path(path))
-    except meshio.ReadError:
+    kinds, ending = [], ""
+    for suffix in reversed(os.path.basename(path).split(".")[1:]):
+        ending = ("." + suffix + ending).lower()
+        kinds += meshio.extension_to_filetypes.get(ending, [])
+    if not kinds:
         raise Failure("%s: the ending names no format that meshio knows (give one with -i or -o)" % path)
     return sorted(kinds, key=lambda kind: kind != "gmsh")
+
+
+def check_output(path):
+    """Refuses an output that cannot be written, before any work."""
+    folder = os.path.dirname(path) or "."
+    if os.path.isdir(path):
+        raise Failure("%s: is a folder" % path)
+    if not os.path.isdir(folder):
+        raise Failure("%s: %s is not a folder" % (path, folder) if os.path.exists(folder)
+                      else "%s: no folder %s" % (path, folder))
+    if not os.access(path if os.path.exists(path) else folder, os.W_OK):
+        raise Failure("%s: cannot be written (permission denied)" % path)
 
 
 def node_types(choices):
@@ -88,6 +83,8 @@ def node_types(choices):
         try:
             types[int(count)] = name
         except ValueError:
+            name = ""
+        if not name:
             raise Failure("--nodes %s: COUNT=TYPE expected, e.g. 4=tetra" % choice)
     try:
         zmf.check_types(types)
@@ -109,24 +106,12 @@ def read(path, kinds, options):
     faults = []
     for kind in kinds:
         try:
-            return meshio._helpers.reader_map[kind](path)
+            with losses.quiet():
+                return meshio.read(path, file_format=kind)
         except Exception as error:  # a foreign reader's fault is one line, never a traceback
             faults.append("as %s: %s" % (kind, str(error).strip().splitlines()[0] if str(error).strip()
                                           else type(error).__name__))
     raise Failure("%s: cannot be read %s" % (path, "; ".join(faults)))
-
-
-def writable(kind):
-    """The cell types a format holds, or None when that is not known."""
-    if kind in FIXED_TYPES:
-        return FIXED_TYPES[kind]
-    where = WRITER_TYPES.get(kind)
-    if where is None:
-        return None
-    try:
-        return set(getattr(importlib.import_module(where[0]), where[1]))
-    except (ImportError, AttributeError):
-        return None
 
 
 def cell_set(members, cells):
@@ -138,25 +123,17 @@ def cell_set(members, cells):
         (members.size == 0 or (members.min() >= 0 and members.max() < cells))
 
 
-def select(mesh, keep, kind):
-    """Leaves out the cells not asked for, then those the output cannot hold
-    (with one warning); cell data and cell sets go with their cells."""
+def select(mesh, keep):
+    """Leaves out the cells not asked for; cell data and cell sets go with
+    their cells."""
     held = {block.type for block in mesh.cells}
     if keep is not None and keep - held:
         raise Failure("--cells: no cells of type %s in the mesh (it holds %s)" % (
             ", ".join(sorted(keep - held)), ", ".join(sorted(held)) or "none"))
-    known = writable(kind)
-    indices, dropped = [], {}
-    for k, block in enumerate(mesh.cells):
-        if keep is not None and block.type not in keep:
-            continue
-        if zmf.holds(block) if kind == "zmf" else known is None or block.type in known:
-            indices.append(k)
-        else:
-            dropped[block.type] = dropped.get(block.type, 0) + len(block.data)
-    if dropped:
-        sys.stderr.write("ppt-convert: warning: %d cells left out that %s cannot hold (%s)\n" % (
-            sum(dropped.values()), kind, ", ".join("%d %s" % (n, t) for t, n in sorted(dropped.items()))))
+    keep_blocks(mesh, [k for k, block in enumerate(mesh.cells) if keep is None or block.type in keep])
+
+
+def keep_blocks(mesh, indices):
     mesh_cells = mesh.cells
     mesh.cells = [mesh.cells[k] for k in indices]
     mesh.cell_data = {name: [values[k] for k in indices] for name, values in mesh.cell_data.items()}
@@ -166,33 +143,78 @@ def select(mesh, keep, kind):
                       if all(cell_set(values[k], len(mesh_cells[k])) for k in indices)}
 
 
+def fit(mesh, kind, path):
+    """Leaves out the cells that the format cannot hold, and says what it will
+    not hold of the rest; refuses a mesh with no cell left."""
+    if kind in TRIANGLES_ONLY:
+        mesh, open_edges = shells.to_triangles(mesh)
+        if open_edges:
+            warnings.warn("%d edges of the triangles are not met by one other the other way: "
+                          "the solids are not closed shells" % open_edges, losses.LossWarning)
+    if kind == "zmf":
+        held = [k for k, block in enumerate(mesh.cells) if zmf.holds(block)]
+    else:
+        held = losses.held_blocks(mesh, kind, os.path.splitext(path)[1])
+    dropped = {}
+    for k, block in enumerate(mesh.cells):
+        if k not in held:
+            dropped[block.type] = dropped.get(block.type, 0) + len(block.data)
+    if dropped:
+        warnings.warn("%d cells left out that %s cannot hold (%s)" % (
+            sum(dropped.values()), kind, ", ".join("%d %s" % (n, t) for t, n in sorted(dropped.items()))),
+            losses.LossWarning)
+    keep_blocks(mesh, held)
+    if not any(len(block.data) for block in mesh.cells):
+        raise Failure("%s: not written: no cell left to write" % path)
+    if kind != "zmf":
+        losses.check_format(mesh, kind, os.path.splitext(path)[1])
+    return mesh
+
+
+def write(path, mesh, kind, header):
+    existed = os.path.exists(path)
+    try:
+        if kind == "zmf":
+            zmf.write(path, mesh, header=header)
+        else:
+            with losses.quiet() as said:
+                meshio.write(path, mesh, file_format=kind, **({"binary": True} if kind == "stl" else {}))
+            for line in said:
+                warnings.warn("meshio: " + line)
+    except Exception as error:  # any writer's fault: one line, no part of a file
+        if not existed and os.path.isfile(path):
+            os.remove(path)
+        if isinstance(error, OSError) and error.strerror:
+            raise Failure("%s: cannot be written: %s" % (path, error.strerror))
+        raise Failure("%s: cannot be written as %s: %s" % (path, kind, str(error).strip().splitlines()[0]
+                                                            if str(error).strip() else type(error).__name__))
+
+
+def say(message, category, filename, lineno, file=None, line=None):
+    sys.stderr.write("ppt-convert: warning: %s\n" % " ".join(str(message).split()))
+
+
 def main(argv=None):
+    warnings.showwarning = say
+    warnings.simplefilter("always")
+    losses.use_tool_hints()
     try:
         options = parser().parse_args(argv)
         sources = file_formats(options.input, options.input_format)
         target = file_formats(options.output, options.output_format)[0]
-        sources = [kind for kind in sources if kind == "zmf" or kind in meshio._helpers.reader_map]
-        if not sources:
-            raise Failure("meshio cannot read %s files" % options.input)
-        if target != "zmf" and target not in meshio._helpers._writer_map:
-            raise Failure("meshio cannot write %s files" % target)
         keep = None
         if options.cells is not None:
             keep = {name.strip() for name in options.cells.split(",") if name.strip()}
+        check_output(options.output)
         mesh = read(options.input, sources, options)
         if not isinstance(mesh.cell_data, dict):
             mesh.cell_data = {}
-        select(mesh, keep, target)
-        try:
-            if target == "zmf":
-                header = None
-                if not (isinstance(mesh.info, dict) and zmf.HEADER_KEY in mesh.info):
-                    header = os.path.basename(options.input)
-                zmf.write(options.output, mesh, header=header)
-            else:
-                meshio.write(options.output, mesh, file_format=target)
-        except Exception as error:  # as above: one line
-            raise Failure("%s: cannot be written as %s: %s" % (options.output, target, str(error).strip() or type(error).__name__))
+        select(mesh, keep)
+        mesh = fit(mesh, target, options.output)
+        header = None
+        if not (isinstance(mesh.info, dict) and zmf.HEADER_KEY in mesh.info):
+            header = os.path.basename(options.input)
+        write(options.output, mesh, target, header)
     except Failure as error:
         sys.stderr.write("ppt-convert: %s\n" % error)
         return 1

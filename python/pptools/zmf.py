@@ -14,6 +14,8 @@ import warnings
 import meshio
 import numpy as np
 
+from . import losses
+
 # Node count -> meshio cell type read by default, then the other types a
 # caller may choose for that count. The suite's own elements are the 2-node
 # bar, the 8-node face and the 20-node brick; any count not listed is a
@@ -76,10 +78,11 @@ def cell_type(count, types=None):
 def check_types(types):
     """Refuses a choice of cell type that cannot hold its node count."""
     for count, name in (types or {}).items():
+        if not name:
+            raise ValueError("no cell type given for %d nodes" % count)
         if name == OTHER_COUNTS and count >= 3:
             continue
-        if meshio._common.num_nodes_per_cell.get(name) != count \
-                or name not in meshio._mesh.topological_dimension:
+        if losses.node_count(name) != count:
             raise ValueError("a %s cell has not %d nodes" % (name, count))
 
 
@@ -428,8 +431,10 @@ def write(path, mesh, header=None, drawing=None):
     The header and label lines are `header` and `drawing`, else those the
     mesh carries in mesh.info, else DEFAULT_HEADER and DEFAULT_LABEL. The
     point set "special" gives the special nodes. Every cell block must hold
-    a fixed number of nodes per cell (see holds()).
+    a fixed number of nodes per cell (see holds()). What the file cannot
+    hold is said as a pptools.LossWarning.
     """
+    losses.check_zmf(mesh, cell_type, check_types, SPECIAL_SET)
     info = mesh.info if isinstance(mesh.info, dict) else {}
     header = _text(header if header is not None else info.get(HEADER_KEY, DEFAULT_HEADER), "header")
     drawing = _text(drawing if drawing is not None else info.get(LABEL_KEY, DEFAULT_LABEL), "drawing label")

@@ -1,0 +1,249 @@
+"""What a written file will not hold of a mesh, said before it is written.
+
+Every loss is one LossWarning through Python's warnings: cells that read
+back as another type, data and sets that the format drops, coordinates that
+a mesh file's 8 decimals flatten. What meshio's formats hold is found by
+writing a sample of the mesh (one cell of each type) and reading it back.
+"""
+
+import contextlib
+import io
+import os
+import re
+import tempfile
+import warnings
+
+import meshio
+import numpy as np
+
+
+class LossWarning(UserWarning):
+    """Part of a mesh that the file being written cannot hold."""
+
+
+# How a message names the way back to a cell type: the library's argument,
+# or ppt-convert's option once the tool says so.
+_TOOL_HINTS = False
+
+
+def use_tool_hints(on=True):
+    global _TOOL_HINTS
+    _TOOL_HINTS = on
+
+
+def _warn(message):
+    warnings.warn(message, LossWarning, stacklevel=3)
+
+
+def _type_hint(count, name):
+    if _TOOL_HINTS:
+        return "-n %d=%s" % (count, name)
+    return "types={%d: %r}" % (count, name)
+
+
+# ------------------------------------------------------------ cell types
+
+_FAMILY = re.compile(r"(vertex|line|triangle|quad|tetra|pyramid|wedge|hexahedron)([0-9]*)")
+_FAMILY_NODES = {"vertex": 1, "line": 2, "triangle": 3, "quad": 4, "tetra": 4, "pyramid": 5, "wedge": 6,
+                 "hexahedron": 8}
+
+
+def known_type(name):
+    """Whether meshio knows the cell type `name`."""
+    try:
+        meshio.CellBlock(name, np.empty((0, 1), dtype=np.int64))
+    except (KeyError, TypeError, ValueError):
+        return False
+    return True
+
+
+def node_count(name):
+    """Nodes of a cell of meshio's type `name` (its name tells), or None."""
+    match = _FAMILY.fullmatch(name)
+    if match is None or not known_type(name):
+        return None
+    return int(match.group(2)) if match.group(2) else _FAMILY_NODES[match.group(1)]
+
+
+# ------------------------------------------------------------ mesh files
+
+def _data_names(mesh, kept_point_sets=()):
+    """The data and sets of a mesh, by kind, less those named as kept."""
+    groups = [("point data", mesh.point_data), ("cell data", mesh.cell_data),
+              ("field data", mesh.field_data),
+              ("point sets", {k: v for k, v in (mesh.point_sets or {}).items() if k not in kept_point_sets}),
+              ("cell sets", mesh.cell_sets)]
+    return [(kind, sorted(str(name) for name in (names or {}))) for kind, names in groups]
+
+
+def _say_dropped(groups, where):
+    parts = ["%s %s" % (kind, ", ".join(names)) for kind, names in groups if names]
+    if parts:
+        _warn("not written (%s cannot hold them): %s" % (where, "; ".join(parts)))
+
+
+def _flattened(points):
+    """(distinct nodes written as another's text, nonzero values written as
+    zero) when coordinates are written with 8 decimals."""
+    rounded = np.round(points, 8)
+    if np.array_equal(rounded, points):  # read from a mesh file: nothing to lose
+        return 0, 0
+    zeroed = int(np.count_nonzero((rounded == 0) & (points != 0)))
+    if len(points) < 2:
+        return 0, zeroed
+    # Rows grouped by a 64-bit key of their text, then the raw rows told
+    # apart within each group; equal keys are compared whole, not trusted.
+    scaled = np.rint(points * 1e8)
+    text = np.where(np.abs(scaled) < 2.0 ** 62, scaled, 0).astype(np.int64)
+    text_key = _row_key(text.view(np.uint64))
+    raw_key = _row_key(np.ascontiguousarray(points).view(np.uint64))
+    order = np.lexsort((raw_key, text_key))
+    a, b = order[:-1], order[1:]
+    candidate = np.flatnonzero((text_key[a] == text_key[b]) & (raw_key[a] != raw_key[b]))
+    a, b = a[candidate], b[candidate]
+    same_text = (rounded[a] == rounded[b]).all(axis=1)
+    differ = (points[a] != points[b]).any(axis=1)
+    return int(np.count_nonzero(same_text & differ)), zeroed
+
+
+def _row_key(columns):
+    key = np.zeros(len(columns), dtype=np.uint64)
+    with np.errstate(over="ignore"):
+        for k in range(columns.shape[1]):
+            key = (key ^ columns[:, k]) * np.uint64(0x9E3779B97F4A7C15)
+            key ^= key >> np.uint64(29)
+    return key
+
+
+def check_zmf(mesh, cell_type, check_types, special):
+    """Says what a mesh file will not hold of `mesh`; raises meshio.WriteError
+    for coordinates that cannot be written. `cell_type(count)` is the type
+    read back by default, `check_types` refuses a choice of types, `special`
+    the one point set held."""
+    counts = {}
+    for block in mesh.cells:
+        data = np.asarray(block.data)
+        if data.ndim != 2:
+            continue
+        count = data.shape[1]
+        back = cell_type(count)
+        if back != block.type:
+            key = (block.type, count, back)
+            counts[key] = counts.get(key, 0) + len(data)
+    for (name, count, back), cells in sorted(counts.items()):
+        try:
+            check_types({count: name})
+            way = "read them with %s" % _type_hint(count, name)
+        except ValueError:
+            way = "no choice of type brings them back"
+        _warn("%d %s cells are written as %d-node elements, which read back as %s: %s"
+              % (cells, name, count, back, way))
+    _say_dropped(_data_names(mesh, (special,)), "a mesh file")
+    points = np.asarray(mesh.points, dtype=np.float64)
+    if points.size and not np.isfinite(points).all():
+        raise meshio.WriteError("%d coordinates are not finite numbers" % np.count_nonzero(~np.isfinite(points)))
+    if points.ndim == 2 and len(points):
+        merged, zeroed = _flattened(points)
+        if merged:
+            _warn("%d distinct nodes are written as the same coordinates as another node (8 decimals)" % merged)
+        if zeroed:
+            _warn("%d nonzero coordinates are written as 0 (8 decimals)" % zeroed)
+
+
+# ------------------------------------------------------- meshio's formats
+
+@contextlib.contextmanager
+def quiet():
+    """Runs meshio's readers and writers with what they print caught (meshio
+    prints faults, and ends the program on some): yields a list that
+    receives the lines said."""
+    said = []
+    out = io.StringIO()
+    with contextlib.redirect_stdout(out), contextlib.redirect_stderr(out):
+        try:
+            yield said
+        except SystemExit:
+            lines = _lines(out.getvalue())
+            raise meshio.ReadError(lines[-1] if lines else "meshio stopped")
+        finally:
+            said += _lines(out.getvalue())
+
+
+def _lines(text):
+    return [re.sub(r"^(Warning|Error):\s*", "", line.strip()) for line in text.splitlines() if line.strip()]
+
+
+def _sample(mesh, blocks):
+    """One cell of each block in `blocks`, with its points, data and sets."""
+    cells = [(mesh.cells[k].type, np.asarray(mesh.cells[k].data)[:1]) for k in blocks]
+    used = np.unique(np.concatenate([c.ravel() for _, c in cells])) if cells else np.zeros(0, dtype=np.int64)
+    renumber = np.zeros(len(mesh.points), dtype=np.int64)
+    renumber[used] = np.arange(len(used))
+    sample = meshio.Mesh(np.asarray(mesh.points)[used], [(t, renumber[c]) for t, c in cells])
+    sample.point_data = {k: np.asarray(v)[used] for k, v in mesh.point_data.items()}
+    sample.cell_data = {k: [np.asarray(v[b])[:1] for b in blocks] for k, v in mesh.cell_data.items()}
+    sample.field_data = dict(mesh.field_data)
+    sample.point_sets = {k: np.zeros(1, dtype=np.int64) for k in mesh.point_sets or {}}
+    sample.cell_sets = {k: [np.zeros(1, dtype=np.int64) for _ in blocks] for k in mesh.cell_sets or {}}
+    return sample
+
+
+def _round_trip(sample, kind, suffix):
+    """The sample as written and read back as `kind`: the mesh read, or None
+    when the format cannot be read back; meshio.WriteError when it cannot
+    be written."""
+    with tempfile.TemporaryDirectory(prefix="pptools-") as folder:
+        path = os.path.join(folder, "sample" + suffix)
+        try:
+            with quiet():
+                meshio.write(path, sample, file_format=kind)
+        except Exception as error:  # any writer's fault means: not held
+            raise meshio.WriteError(str(error) or type(error).__name__)
+        try:
+            with quiet():
+                return meshio.read(path, file_format=kind)
+        except Exception:  # write-only format: nothing to compare
+            return None
+
+
+def held_blocks(mesh, kind, suffix):
+    """Indices of the blocks of `mesh` whose cells a meshio format `kind`
+    writes as their own type, a sample of each written and read back."""
+    held = []
+    for k, block in enumerate(mesh.cells):
+        if len(block.data) == 0:
+            held.append(k)
+            continue
+        try:
+            back = _round_trip(_sample(_bare(mesh), [k]), kind, suffix)
+        except meshio.WriteError:
+            continue
+        if back is None or block.type in {b.type for b in back.cells}:
+            held.append(k)
+    return held
+
+
+def _bare(mesh):
+    return meshio.Mesh(mesh.points, mesh.cells)
+
+
+def check_format(mesh, kind, suffix):
+    """Says which data and sets of `mesh` a meshio format `kind` does not
+    give back (sets held as data count as held)."""
+    blocks = [k for k, b in enumerate(mesh.cells) if len(b.data)]
+    groups = _data_names(mesh)
+    if not any(names for _, names in groups) or not blocks:
+        return
+    try:
+        back = _round_trip(_sample(mesh, blocks), kind, suffix)
+    except meshio.WriteError:
+        return  # the whole write will say why
+    if back is None:
+        _warn("cannot tell which data %s keeps (it cannot be read back)" % kind)
+        return
+    found = {"point data": set(back.point_data) | set(back.point_sets or {}),
+             "cell data": set(back.cell_data) | set(back.cell_sets or {}),
+             "field data": set(back.field_data)}
+    found["point sets"] = found["point data"]
+    found["cell sets"] = found["cell data"]
+    _say_dropped([(kind_, [n for n in names if n not in found[kind_]]) for kind_, names in groups], kind)
