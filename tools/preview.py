@@ -8,6 +8,10 @@ class Unreadable(Exception):
     pass
 
 
+class Unwritable(Exception):
+    pass
+
+
 def png_name(path):
     return os.path.splitext(path)[0] + ".png"
 
@@ -59,10 +63,15 @@ BRICK_FACES = [
     (13, 14, 15, 16, 17, 18, 19, 20),
 ]
 
+# Past this many faces and bars matplotlib takes minutes and gigabytes: a
+# sample of them is drawn, the same one on every run.
+DRAWN = 50000
+
 
 def read_mesh(path):
-    """Header, drawing label, elements (node lists from 1, in the file's
-    order) and nodes of the first drawing, read by the package pptools."""
+    """Header, drawing label, elements (arrays of node lists from 0, in the
+    file's order, one per node count) and nodes of the first drawing, read
+    by the package pptools."""
     try:
         from pptools import zmf
     except ImportError as error:
@@ -71,11 +80,39 @@ def read_mesh(path):
         mesh = zmf.read(path)
     except zmf.ZmfError as error:
         raise Unreadable(error.detail)
-    elements = []
-    for block in mesh.cells:
-        elements += (zmf.file_order(block.type, block.data) + 1).tolist()
-    coordinates = [tuple(p) for p in mesh.points.tolist()]
-    return mesh.info[zmf.HEADER_KEY].strip(), mesh.info[zmf.LABEL_KEY].strip(), elements, coordinates
+    elements = [zmf.file_order(block.type, block.data) for block in mesh.cells]
+    return mesh.info[zmf.HEADER_KEY].strip(), mesh.info[zmf.LABEL_KEY].strip(), elements, mesh.points
+
+
+def shapes(elements):
+    """Polygons and lines to draw, as node lists from 0: a brick's six faces,
+    a face as itself, an element of one or two nodes as a line."""
+    import numpy as np
+
+    polygons, lines = [], []
+    for nodes in elements:
+        if nodes.shape[1] == 20:
+            polygons.append(nodes[:, np.array(BRICK_FACES) - 1].reshape(-1, 8))
+        elif nodes.shape[1] >= 3:
+            polygons.append(nodes)
+        else:
+            lines.append(nodes[:, [0, -1]])
+    return polygons, lines
+
+
+def sample(groups, total, limit, seed=0):
+    """At most `limit` of the `total` rows of the arrays, a fixed choice."""
+    import numpy as np
+
+    if total <= limit:
+        return groups
+    chosen = np.sort(np.random.default_rng(seed).choice(total, size=limit, replace=False))
+    out, start = [], 0
+    for rows in groups:
+        mine = chosen[(chosen >= start) & (chosen < start + len(rows))] - start
+        out.append(rows[mine])
+        start += len(rows)
+    return out
 
 
 def preview_mesh(path, out):
@@ -86,36 +123,48 @@ def preview_mesh(path, out):
     from mpl_toolkits.mplot3d.art3d import Line3DCollection, Poly3DCollection
 
     header, label, elements, xyz = read_mesh(path)
-    polygons, lines = [], []
-    for nodes in elements:
-        if len(nodes) == 20:
-            polygons += [[xyz[nodes[k - 1] - 1] for k in face] for face in BRICK_FACES]
-        elif len(nodes) >= 3:
-            polygons.append([xyz[n - 1] for n in nodes])
-        else:
-            lines.append([xyz[n - 1] for n in nodes] * (2 if len(nodes) == 1 else 1))
+    count = sum(len(nodes) for nodes in elements)
+    polygons, lines = shapes(elements)
+    shown = sum(len(p) for p in polygons) + sum(len(l) for l in lines)
+    polygons, lines = sample(polygons, sum(len(p) for p in polygons), DRAWN), sample(lines, sum(len(l) for l in lines), DRAWN)
+    drawn = sum(len(p) for p in polygons) + sum(len(l) for l in lines)
+    note = ""
+    if drawn < shown:
+        note = "; a sample of %d of its %d faces and bars drawn" % (drawn, shown)
+        sys.stderr.write("preview: %s: %d elements%s (ppt-convert to .vtu and ParaView show them all)\n"
+                         % (path, count, note))
     figure = plt.figure(figsize=(9, 8))
     axes = figure.add_subplot(projection="3d")
     axes.set_box_aspect((1, 1, 1))
-    if polygons:
-        axes.add_collection3d(Poly3DCollection(
-            polygons, facecolor="#9ec3e6", edgecolor="#1f3b57", linewidth=0.4, alpha=0.85))
-    if lines:
-        axes.add_collection3d(Line3DCollection(lines, colors="#b03020", linewidths=1.5))
-    if xyz:
-        low = [min(p[k] for p in xyz) for k in range(3)]
-        high = [max(p[k] for p in xyz) for k in range(3)]
-        centre = [(a + b) / 2 for a, b in zip(low, high)]
-        half = max(max(b - a for a, b in zip(low, high)) / 2, 1e-9)
+    for rows in polygons:
+        if len(rows):
+            axes.add_collection3d(Poly3DCollection(
+                xyz[rows], facecolor="#9ec3e6", edgecolor="#1f3b57", linewidth=0.4, alpha=0.85))
+    for rows in lines:
+        if len(rows):
+            axes.add_collection3d(Line3DCollection(xyz[rows], colors="#b03020", linewidths=1.5))
+    if len(xyz):
+        low, high = xyz.min(axis=0), xyz.max(axis=0)
+        centre = (low + high) / 2
+        half = max(float((high - low).max()) / 2, 1e-9)
         axes.set_xlim(centre[0] - half, centre[0] + half)
         axes.set_ylim(centre[1] - half, centre[1] + half)
         axes.set_zlim(centre[2] - half, centre[2] + half)
     axes.set_xlabel("x")
     axes.set_ylabel("y")
     axes.set_zlabel("z")
-    axes.set_title("%s - %s\n%d elements, %d nodes" % (header, label, len(elements), len(xyz)))
+    axes.set_title("%s - %s\n%d elements, %d nodes%s" % (header, label, count, len(xyz), note.replace("; ", "\n")))
     figure.savefig(out, dpi=100)
     plt.close(figure)
+
+
+def check_output(out):
+    """Refuses a picture that cannot be written, before any work."""
+    folder = os.path.dirname(out) or "."
+    if os.path.isdir(out):
+        raise Unwritable("is a folder")
+    if not os.access(out if os.path.exists(out) else folder, os.W_OK):
+        raise Unwritable("permission denied")
 
 
 def main(argv):
@@ -124,15 +173,28 @@ def main(argv):
         return 1
     path = argv[1]
     extension = os.path.splitext(path)[1].lower()
+    out = png_name(path)
     try:
-        if extension == ".dxf":
-            preview_dxf(path, png_name(path))
-        elif extension == ".zmf":
-            preview_mesh(path, png_name(path))
-        else:
+        if extension not in (".dxf", ".zmf"):
             raise Unreadable("the name must end in .dxf or .zmf")
+        check_output(out)
+        try:
+            (preview_dxf if extension == ".dxf" else preview_mesh)(path, out)
+        except OSError as error:  # the picture's: the input's are Unreadable
+            raise Unwritable(error.strerror or str(error))
     except Unreadable as error:
-        sys.stderr.write("preview: cannot read %s: %s\n" % (path, error))
+        sys.stderr.write("preview: cannot read %s: %s\n" % (path, " ".join(str(error).split())))
+        return 1
+    except Unwritable as error:
+        sys.stderr.write("preview: cannot write %s: %s\n" % (out, error))
+        return 1
+    except ImportError as error:
+        sys.stderr.write("preview: %s: %s\n" % (path, " ".join(str(error).split())))
+        return 1
+    except MemoryError:
+        sys.stderr.write("preview: %s: out of memory\n" % path)
+        return 1
+    except KeyboardInterrupt:
         return 1
     print("Wrote %s" % png_name(path))
     return 0

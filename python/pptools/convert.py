@@ -198,6 +198,7 @@ def main(argv=None):
     warnings.showwarning = say
     warnings.simplefilter("always")
     losses.use_tool_hints()
+    options = argparse.Namespace(input="ppt-convert")
     try:
         options = parser().parse_args(argv)
         sources = file_formats(options.input, options.input_format)
@@ -219,6 +220,9 @@ def main(argv=None):
         sys.stderr.write("ppt-convert: %s\n" % error)
         return 1
     except KeyboardInterrupt:
+        return 1
+    except MemoryError:
+        sys.stderr.write("ppt-convert: %s: out of memory\n" % options.input)
         return 1
     return 0
 

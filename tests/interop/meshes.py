@@ -3,13 +3,16 @@
     meshes.py read      RODMESH SOURCE_DIR WORK_DIR   node counts to cell types, and faulty files
     meshes.py roundtrip RODMESH SOURCE_DIR WORK_DIR   rodmesh outputs through .vtu and .zmf
     meshes.py road      RODMESH SOURCE_DIR WORK_DIR   Gmsh -> ppt-convert -> rodmesh -> ppt-convert -> pvbatch
+    meshes.py tools     RODMESH SOURCE_DIR WORK_DIR   what ppt-convert and ppt-preview say, good runs and bad
+    meshes.py stl       RODMESH SOURCE_DIR WORK_DIR   rodmesh's solids as STL, checked by admesh
 
 Exits 77 (skipped) when meshio, or for the road Gmsh or ParaView (pvbatch and its
-Python modules), is missing.
+Python modules), for stl admesh, is missing.
 """
 
 import importlib.util
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -189,8 +192,162 @@ def check_road(rodmesh, source_dir, work):
     return 1 if failures else 0
 
 
+# ------------------------------------------------------------------ tools
+
+# A run of a tool: its arguments (ppt-convert unless "preview" comes first),
+# PYTHONPATH put first ("fake": a meshio without its interface, "broken": one
+# that does not import), the status, what standard error must say (one line
+# per entry, in order), and the file that must (+) or must not (-) exist.
+TOOL_RUNS = [
+    (["mixed.vtu", "mixed.zmf"], None, 0,
+     ["1 hexahedron cells are written as 8-node elements, which read back as quad8: read them with -n 8=hexahedron",
+      "1 tetra cells are written as 4-node elements, which read back as quad: read them with -n 4=tetra",
+      "not written (a mesh file cannot hold them): point data T; cell data c",
+      "2 distinct nodes are written as the same coordinates as another node",
+      "1 nonzero coordinates are written as 0"], "+mixed.zmf"),
+    (["-n", "4=tetra", "-n", "8=hexahedron", "mixed.zmf", "back.vtu"], None, 0, [], "+back.vtu"),
+    (["mixed.vtu", "mixed.stl"], None, 0,
+     ["3 cells left out that stl cannot hold (2 line, 1 vertex)",
+      "not written (stl cannot hold them): point data T; cell data c"], "+mixed.stl"),
+    (["-c", "line", "mixed.vtu", "lines.stl"], None, 1,
+     ["warning: 2 cells left out", "lines.stl: not written: no cell left to write"], "-lines.stl"),
+    (["-n", "4", "mixed.zmf", "x.vtu"], None, 1, ["--nodes 4: COUNT=TYPE expected"], "-x.vtu"),
+    (["-n", "4=hexahedron", "mixed.zmf", "x.vtu"], None, 1, ["--nodes: a hexahedron cell has not 4 nodes"], None),
+    (["--bogus", "mixed.vtu", "x.vtu"], None, 1, ["unrecognized arguments: --bogus"], None),
+    (["-o", "nonsense", "mixed.vtu", "x"], None, 1, ["unknown format 'nonsense'"], None),
+    (["absent.vtu", "x.zmf"], None, 1, ["absent.vtu: no such file"], "-x.zmf"),
+    (["mixed.vtu", "folder.vtu"], None, 1, ["folder.vtu: is a folder"], None),
+    (["mixed.vtu", "mixed.vtu/x.zmf"], None, 1, ["mixed.vtu/x.zmf: mixed.vtu is not a folder"], None),
+    (["mixed.vtu", "x.zmf"], "fake", 1, ["lacks Mesh, CellBlock"], "-x.zmf"),
+    (["mixed.vtu", "x.zmf"], "broken", 1, ["meshio for python3 is missing"], "-x.zmf"),
+    (["preview", "folder.zmf"], None, 1, ["cannot write folder.png: is a folder"], None),
+    (["preview", "mixed.zmf"], "fake", 1, ["cannot read mixed.zmf: the meshio found"], "-mixed.png"),
+    (["preview", "bars.zmf"], None, 0, ["bars.zmf: 60000 elements; a sample of 50000 of its 60000"], "+bars.png"),
+]
+
+
+def tool_inputs(work):
+    import meshio
+    import numpy
+
+    cube = [[x + 5, y, z] for z in (0, 1) for y, x in ((0, 0), (0, 1), (1, 1), (1, 0))]
+    points = [[0, 0, 0], [1, 0, 0], [0, 1, 0], [0, 0, 1], [1, 1, 1], [1e-9, 0, 0], [1 + 1e-10, 0, 0]] + cube
+    mesh = meshio.Mesh(numpy.array(points, dtype=float),
+                       [("tetra", [[0, 1, 2, 3]]), ("hexahedron", [list(range(7, 15))]),
+                        ("line", [[0, 4], [5, 6]]), ("vertex", [[0]])],
+                       point_data={"T": numpy.arange(15.0)},
+                       cell_data={"c": [numpy.array([1.0]), numpy.array([2.0]), numpy.array([3.0, 4]),
+                                        numpy.array([5.0])]})
+    meshio.write(os.path.join(work, "mixed.vtu"), mesh)
+    pptools_bars = 60000
+    lines = ["Bars", "BARS", "%5d   %5d   %5d" % (pptools_bars, pptools_bars + 1, 0)]
+    lines += ["%5d %5d    %5d %5d" % (k, 2, k, k + 1) for k in range(1, pptools_bars + 1)]
+    lines += ["%5d %15.8f %15.8f %15.8f" % (k, k, k % 7, 0.0) for k in range(1, pptools_bars + 2)]
+    with open(os.path.join(work, "bars.zmf"), "w") as handle:
+        handle.write("\n".join(lines) + "\n")
+    for folder in ("folder.vtu", "folder.png"):
+        os.makedirs(os.path.join(work, folder))
+    with open(os.path.join(work, "folder.zmf"), "w") as handle:
+        handle.write("\n".join(GOOD) + "\n")
+    for name, text in (("fake", "__version__ = '7.0.0'\n"), ("broken", "raise ImportError('broken')\n")):
+        os.makedirs(os.path.join(work, name, "meshio"))
+        with open(os.path.join(work, name, "meshio", "__init__.py"), "w") as handle:
+            handle.write(text)
+
+
+def check_tools(source_dir, work):
+    import warnings
+    import pptools
+
+    tool_inputs(work)
+    failures = []
+    for arguments, path, status, said, made in TOOL_RUNS:
+        tool = "preview" if arguments[0] == "preview" else "ppt-convert"
+        command = [os.path.join(source_dir, "tools", tool)] + arguments[tool == "preview":]
+        env = dict(os.environ)
+        if path:
+            env["PYTHONPATH"] = os.path.join(work, path)
+        result = subprocess.run(command, cwd=work, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        lines = result.stderr.decode("latin-1").splitlines()
+        good = result.returncode == status and len(lines) == len(said) and \
+            all(want in line for want, line in zip(said, lines)) and \
+            not any("Traceback" in line for line in lines)
+        if made:
+            good = good and os.path.exists(os.path.join(work, made[1:])) == (made[0] == "+")
+        if not good:
+            failures.append("%s %s: status %d, said %r" % (tool, " ".join(arguments), result.returncode, lines))
+    # The library says the same through Python's warnings.
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        pptools.write(os.path.join(work, "lib.zmf"), pptools.read(os.path.join(work, "mixed.zmf"),
+                                                                  types={4: "tetra", 8: "hexahedron"}))
+    said = [str(w.message) for w in caught if issubclass(w.category, pptools.LossWarning)]
+    if len(said) != 2 or "types={4: 'tetra'}" not in said[1]:
+        failures.append("pptools.write said %r" % said)
+    for failure in failures:
+        print("FAILED: " + failure)
+    print("%d runs of the tools" % len(TOOL_RUNS))
+    return 1 if failures else 0
+
+
+# --------------------------------------------------------------------- STL
+
+# Answers to rodmesh on the bundled footbridge: name, answers, prisms of
+# this area (None: cylinders, whose faces are not the circle's).
+STL_RUNS = [
+    ("prism bricks", None, 0.12 * 0.2),
+    ("prism faces", "p\nf\n2\nangles\n0.12\n0.2\n", 0.12 * 0.2),
+    ("cylinder faces", None, None),
+]
+
+
+ADMESH_KEYS = ("Number of parts", "Volume", "Degenerate facets", "Edges fixed", "Facets reversed", "Backwards edges")
+
+
+def admesh_report(path):
+    report = run(["admesh", path], os.path.dirname(path))
+    found = {}
+    for key in ADMESH_KEYS:
+        match = re.search(r"%s\s*:\s*([-+0-9.eE]+)" % key, report)
+        if match:
+            found[key] = float(match.group(1))
+    return found
+
+
+def check_stl(rodmesh, source_dir, work):
+    import numpy
+    import pptools
+
+    convert = os.path.join(source_dir, "tools", "ppt-convert")
+    examples = os.path.join(source_dir, "examples", "rodmesh")
+    bars = pptools.read(os.path.join(examples, "footbridge.zmf"))
+    ends = bars.points[bars.cells[0].data]
+    length = numpy.linalg.norm(ends[:, 1] - ends[:, 0], axis=1).sum()
+    failures = 0
+    for name, answers, area in STL_RUNS:
+        directory = os.path.join(work, name.replace(" ", "_"))
+        shutil.copytree(examples, directory)
+        if answers is None:
+            with open(os.path.join(directory, name.split()[0] + "s.answers")) as handle:
+                answers = handle.read()
+        run([rodmesh, "footbridge"], directory, answers.encode())
+        run([convert, "footbridge_th.zmf", "job.stl"], directory)
+        found = admesh_report(os.path.join(directory, "job.stl"))
+        faults = {key: found.get(key) for key in ("Degenerate facets", "Edges fixed", "Facets reversed",
+                                                  "Backwards edges") if found.get(key) != 0}
+        if found.get("Number of parts") != len(ends):
+            faults["Number of parts"] = found.get("Number of parts")
+        if area is not None and abs(found["Volume"] - area * length) > 1e-6 * area * length:
+            faults["Volume"] = (found["Volume"], area * length)
+        failures += bool(faults)
+        print("%-15s %d bars, admesh: %d parts, volume %g%s" % (
+            name, len(ends), found.get("Number of parts", -1), found.get("Volume", -1),
+            "  FAILED %r" % faults if faults else ""))
+    return 1 if failures else 0
+
+
 def main(argv):
-    if len(argv) != 5 or argv[1] not in ("read", "roundtrip", "road"):
+    if len(argv) != 5 or argv[1] not in ("read", "roundtrip", "road", "tools", "stl"):
         sys.stderr.write(__doc__)
         return 2
     mode = argv[1]
@@ -207,6 +364,9 @@ def main(argv):
     if mode == "road" and missing:
         print("%s not installed: skipped" % ", ".join(missing))
         return SKIP
+    if mode == "stl" and shutil.which("admesh") is None:
+        print("admesh not installed: skipped")
+        return SKIP
     sys.path.insert(0, os.path.join(source_dir, "python"))
     work = os.path.join(work, mode)
     shutil.rmtree(work, ignore_errors=True)
@@ -216,6 +376,10 @@ def main(argv):
             return check_read(source_dir, work)
         if mode == "roundtrip":
             return check_roundtrip(rodmesh, source_dir, work)
+        if mode == "tools":
+            return check_tools(source_dir, work)
+        if mode == "stl":
+            return check_stl(rodmesh, source_dir, work)
         return check_road(rodmesh, source_dir, work)
     except AssertionError as error:
         print("FAILED: %s" % error)
