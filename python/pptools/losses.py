@@ -32,7 +32,7 @@ def use_tool_hints(on=True):
 
 
 def _warn(message):
-    warnings.warn(message, LossWarning, stacklevel=3)
+    warnings.warn(message, LossWarning, stacklevel=4)
 
 
 def _type_hint(count, name):
