@@ -30,18 +30,20 @@ SOLID_FACES = {
 TURNED = set(FACE_TRIANGLES) | set(SOLID_FACES)
 
 
-def _components(triangles, count):
-    """A label per point: points joined by triangles share theirs."""
+def _components(cells, count):
+    """A label per point: points joined by cells (node lists) share theirs."""
     label = np.arange(count)
     while True:
-        ends = label[triangles]
-        low = ends.min(axis=1)
-        if (ends == low[:, None]).all():
+        settled = True
+        for nodes in cells:
+            ends = label[nodes]
+            low = ends.min(axis=1)
+            if (ends == low[:, None]).all():
+                continue
+            settled = False
+            np.minimum.at(label, ends.ravel(), np.repeat(low, nodes.shape[1]))
+        if settled:
             return label
-        roots, at = np.unique(ends.ravel(), return_inverse=True)
-        lowest = np.full(len(roots), np.iinfo(np.int64).max)
-        np.minimum.at(lowest, at, np.repeat(low, 3))
-        label[roots] = np.minimum(label[roots], lowest)
         while True:  # every point straight to its root
             jumped = label[label]
             if np.array_equal(jumped, label):
@@ -72,7 +74,7 @@ def to_triangles(mesh):
     points = np.asarray(mesh.points, dtype=np.float64)
     if points.shape[1] == 2:
         points = np.column_stack([points, np.zeros(len(points))])
-    free, solid, keep = [], [], []  # triangles of faces, of solids, other blocks
+    free, solid, keep, faces = [], [], [], []  # triangles of faces, of solids, other blocks; faces
     spread = {}  # block -> (which list, triangles per cell)
     for k, block in enumerate(mesh.cells):
         data = np.asarray(block.data)
@@ -88,19 +90,22 @@ def to_triangles(mesh):
         elif block.type in FACE_TRIANGLES:
             pattern = FACE_TRIANGLES[block.type]
             free.append((data[:, pattern].reshape(-1, 3), len(pattern)))
+            faces.append(data)
             spread[k] = len(pattern)
         else:
             keep.append(k)
     if free:
-        every = np.concatenate([t for t, _ in free])
-        label = _components(every, len(points))
-        used = np.unique(every)
+        label = _components(faces, len(points))
+        used = np.zeros(len(points), dtype=bool)
+        for nodes in faces:
+            used[nodes] = True
+        used = np.flatnonzero(used)
         sums = np.zeros((len(points), 3))
         np.add.at(sums, label[used], points[used])
         counts = np.bincount(label[used], minlength=len(points))
         for triangles, per_face in free:
-            faces = triangles[::per_face, 0]
-            middles = sums[label[faces]] / counts[label[faces]][:, None]
+            first = label[triangles[::per_face, 0]]
+            middles = sums[first] / counts[first][:, None]
             _turn(points, triangles, per_face, middles)
     turned = [t for t, _ in free] + solid
     order = [k for k in range(len(mesh.cells)) if k in spread and mesh.cells[k].type in FACE_TRIANGLES] + \
