@@ -141,8 +141,12 @@ def keep_blocks(mesh, indices):
     mesh.cell_data = {name: [values[k] for k in indices] for name, values in mesh.cell_data.items()}
     # Gmsh's bounding entities come as cell sets that do not index their
     # cells, and stop the writers that turn sets into data: only true sets stay.
-    mesh.cell_sets = {name: [values[k] for k in indices] for name, values in (mesh.cell_sets or {}).items()
+    sets = mesh.cell_sets or {}
+    mesh.cell_sets = {name: [values[k] for k in indices] for name, values in sets.items()
                       if all(cell_set(values[k], len(mesh_cells[k])) for k in indices)}
+    if len(mesh.cell_sets) < len(sets):
+        warnings.warn("not written (they do not index their cells): cell sets %s" % ", ".join(
+            sorted(str(name) for name in sets if name not in mesh.cell_sets)), losses.LossWarning)
 
 
 def fit(mesh, kind, path):
