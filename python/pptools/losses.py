@@ -88,22 +88,29 @@ def _flattened(points):
     rounded = np.round(points, 8)
     if np.array_equal(rounded, points):  # read from a mesh file: nothing to lose
         return 0, 0
+    # Past 2**53 every double is a whole number, printed as it is.
+    rounded = np.where(np.abs(points) < 2.0 ** 53, rounded, points)
+    scaled = np.rint(points * 1e8)
     zeroed = int(np.count_nonzero((rounded == 0) & (points != 0)))
     if len(points) < 2:
         return 0, zeroed
-    # Rows grouped by a 64-bit key of their text, then the raw rows told
-    # apart within each group; equal keys are compared whole, not trusted.
-    scaled = np.rint(points * 1e8)
-    text = np.where(np.abs(scaled) < 2.0 ** 62, scaled, 0).astype(np.int64)
-    text_key = _row_key(text.view(np.uint64))
-    raw_key = _row_key(np.ascontiguousarray(points).view(np.uint64))
-    order = np.lexsort((raw_key, text_key))
-    a, b = order[:-1], order[1:]
-    candidate = np.flatnonzero((text_key[a] == text_key[b]) & (raw_key[a] != raw_key[b]))
-    a, b = a[candidate], b[candidate]
-    same_text = (rounded[a] == rounded[b]).all(axis=1)
-    differ = (points[a] != points[b]).any(axis=1)
-    return int(np.count_nonzero(same_text & differ)), zeroed
+    # Rows grouped by a 64-bit key of their text (values past the range of
+    # the integers share one); only rows that share a key with another are
+    # compared whole.
+    with np.errstate(invalid="ignore"):
+        key = _row_key(scaled.astype(np.int64).view(np.uint64))
+    ordered = np.sort(key)
+    shared = np.unique(ordered[1:][ordered[1:] == ordered[:-1]])
+    if shared.size == 0:
+        return 0, zeroed
+    at = np.minimum(np.searchsorted(shared, key), len(shared) - 1)
+    rows = np.flatnonzero(shared[at] == key)
+    raw = np.ascontiguousarray(points[rows] + 0.0)  # -0 and 0 are one node
+    return _distinct(raw) - _distinct(np.ascontiguousarray(rounded[rows] + 0.0)), zeroed
+
+
+def _distinct(rows):
+    return len(np.unique(rows.view(np.dtype((np.void, rows.dtype.itemsize * rows.shape[1]))).ravel()))
 
 
 def _row_key(columns):
