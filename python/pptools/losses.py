@@ -97,8 +97,7 @@ def _flattened(points):
     # Rows grouped by a 64-bit key of their text (values past the range of
     # the integers share one); only rows that share a key with another are
     # compared whole.
-    with np.errstate(invalid="ignore"):
-        key = _row_key(scaled.astype(np.int64).view(np.uint64))
+    key = _row_key(scaled.astype(np.int64).view(np.uint64))
     ordered = np.sort(key)
     shared = np.unique(ordered[1:][ordered[1:] == ordered[:-1]])
     if shared.size == 0:
@@ -150,7 +149,8 @@ def check_zmf(mesh, cell_type, check_types, special):
     if points.size and not np.isfinite(points).all():
         raise meshio.WriteError("%d coordinates are not finite numbers" % np.count_nonzero(~np.isfinite(points)))
     if points.ndim == 2 and len(points):
-        merged, zeroed = _flattened(points)
+        with np.errstate(over="ignore", invalid="ignore"):  # huge values are printed as they are
+            merged, zeroed = _flattened(points)
         if merged:
             _warn("%d distinct nodes are written as the same coordinates as another node (8 decimals)" % merged)
         if zeroed:

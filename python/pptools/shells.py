@@ -9,6 +9,7 @@ the middle of its shell: exact for the convex solids that rodmesh builds
 (and whatever the sign of their section), checked afterwards for any other.
 """
 
+import meshio
 import numpy as np
 
 # Triangles of a face, by meshio's node order of its type.
@@ -69,7 +70,6 @@ def to_triangles(mesh):
     each), other cells as they stand; cell data and sets follow their cells.
     Returns (mesh, number of edges not met by exactly one other triangle the
     other way, which is 0 for closed shells faced one way)."""
-    import meshio
 
     points = np.asarray(mesh.points, dtype=np.float64)
     if points.shape[1] == 2:
