@@ -125,9 +125,10 @@ def preview_mesh(path, out):
     header, label, elements, xyz = read_mesh(path)
     count = sum(len(nodes) for nodes in elements)
     polygons, lines = shapes(elements)
-    shown = sum(len(p) for p in polygons) + sum(len(l) for l in lines)
-    polygons, lines = sample(polygons, sum(len(p) for p in polygons), DRAWN), sample(lines, sum(len(l) for l in lines), DRAWN)
-    drawn = sum(len(p) for p in polygons) + sum(len(l) for l in lines)
+    shown = sum(len(rows) for rows in polygons + lines)
+    chosen = sample(polygons + lines, shown, DRAWN)
+    polygons, lines = chosen[:len(polygons)], chosen[len(polygons):]
+    drawn = sum(len(rows) for rows in chosen)
     note = ""
     if drawn < shown:
         note = "; a sample of %d of its %d faces and bars drawn" % (drawn, shown)
