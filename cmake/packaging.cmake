@@ -20,6 +20,12 @@ if(WIN32)
   set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-windows)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
+  # lintian (Debian 12) reports neither error nor warning on the two; what
+  # remains is information only (lintian -I): binary-has-unneeded-section
+  # .comment (cpack strips with plain strip), hardening-no-bindnow and
+  # hardening-no-fortify-functions (the build takes the project's flags, not
+  # dpkg-buildflags'), and spelling-error-in-binary / typo-in-manual-page
+  # "splitted" (meshcut's summary line, which scripts read as it is).
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION science)
