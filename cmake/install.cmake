@@ -8,8 +8,9 @@
 
 if(WIN32)
   # The Windows zip: the programs in bin/, the README and the examples beside
-  # them. The preview tool is a shell script and the manual pages need man.
-  install(FILES README.md DESTINATION . COMPONENT programs)
+  # them, with the licence. The preview tool is a shell script and the manual
+  # pages need man.
+  install(FILES README.md LICENSE DESTINATION . COMPONENT programs)
   install(DIRECTORY examples/ DESTINATION examples COMPONENT programs
     PATTERN run EXCLUDE PATTERN .gitignore EXCLUDE)
   return()
