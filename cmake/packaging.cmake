@@ -65,7 +65,8 @@ post-processing tools (.zmf) as meshio meshes and registers the format with
 meshio. ppt-convert carries mesh files to and from the formats of meshio
 (Gmsh, VTK, Abaqus, Nastran, ...), and ppt-preview draws DXF drawings and
 mesh files as pictures.")
-  # meshio as Debian 12 ships it (7.0); pptools checks the version it meets.
+  # The meshio releases pptools works with, Debian 12's 7.0 among them;
+  # pptools checks the version it meets when it is imported.
   set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
     "python3, python3-meshio (>= 5), python3-meshio (<< 8), python3-numpy")
   # ppt-preview draws its pictures with these.
