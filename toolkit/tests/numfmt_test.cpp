@@ -162,7 +162,7 @@ void check_against_printf(long long count) {
 
 TEST(Putfixed, AgreesWithPrintfAtTheWritersPrecisions) {
   const char* count_text = std::getenv("PPT_PUTFIXED_COUNT");
-  const long long count = count_text != nullptr ? std::atoll(count_text) : 2000000LL;
+  const long long count = count_text != nullptr ? std::atoll(count_text) : 1500000LL;
   check_against_printf<7>(count);
   check_against_printf<8>(count);
 }
