@@ -24,7 +24,7 @@ constexpr Offset diamond[] = {{0, -4}, {4, 0}, {0, 4}, {-4, 0}, {0, -4}};
 
 void stroke(double x, double y, std::span<const Offset> offsets, const Layer& layer, toolkit::Writer& out) {
   PolyStream poly(layer, out);
-  for (const Offset& o : offsets) poly.vertex(x + o.dx, y + o.dy, 0.0);
+  for (const Offset& o : offsets) poly.vertex(x + o.dx, y + o.dy);
   poly.end();
 }
 
@@ -52,7 +52,7 @@ void plcurv(int ncurv, const PlotMapping& m, toolkit::Vec1<std::int32_t> licol, 
     const double* xs = &rxdat[i][1];
     const double* ys = &rydat[i][1];
     for (int k = 0; k < npnt[i]; ++k)
-      poly.vertex(place(m.rxsca * xs[k] + m.rxoff), place(m.rysca * ys[k] + m.ryoff), 0.0);
+      poly.vertex(place(m.rxsca * xs[k] + m.rxoff), place(m.rysca * ys[k] + m.ryoff));
     poly.end();
   }
 }

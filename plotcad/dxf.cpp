@@ -114,11 +114,11 @@ PolyStream::PolyStream(const Layer& layer, toolkit::Writer& out) : layer_(layer)
   whole_size_ = static_cast<std::size_t>(w - whole_);
 }
 
-void PolyStream::vertex(double x, double y, double z) {
+void PolyStream::vertex(double x, double y) {
   char* p = out_.room(3 * real_room + 2 * entity_room);
   int wx;
   int wy;
-  if (seven_columns(x, wx) && seven_columns(y, wy) && z == 0 && !std::signbit(z)) {
+  if (seven_columns(x, wx) && seven_columns(y, wy)) {
     // The whole template in one fixed-size copy (the room asked holds it),
     // x and y written over their columns.
     std::memcpy(p, whole_, sizeof whole_);
@@ -132,14 +132,7 @@ void PolyStream::vertex(double x, double y, double z) {
   p += head_size_;
   p = real(p, x);
   p = real(putstr(p, " 20\n"), y);
-  // z is 0 in every vertex the program writes.
-  if (z == 0 && !std::signbit(z)) {
-    p = putstr(p, " 30\n      0.0000000\n 70\n    32\n  0\n");
-  } else {
-    p = real(putstr(p, " 30\n"), z);
-    p = putstr(p, " 70\n    32\n  0\n");
-  }
-  out_.advance(p);
+  out_.advance(putstr(p, " 30\n      0.0000000\n 70\n    32\n  0\n"));
 }
 
 void PolyStream::end() {
@@ -148,10 +141,9 @@ void PolyStream::end() {
   out_.advance(putstr(p, "  0\n"));
 }
 
-void dxpoly(int n, toolkit::Vec1<double> xs, toolkit::Vec1<double> ys, toolkit::Vec1<double> zs,
-            const Layer& layer, toolkit::Writer& out) {
+void dxpoly(int n, toolkit::Vec1<double> xs, toolkit::Vec1<double> ys, const Layer& layer, toolkit::Writer& out) {
   PolyStream poly(layer, out);
-  for (int k = 1; k <= n; ++k) poly.vertex(xs[k], ys[k], zs[k]);
+  for (int k = 1; k <= n; ++k) poly.vertex(xs[k], ys[k]);
   poly.end();
 }
 

@@ -25,9 +25,9 @@ void dxlayr(Layer& layer, std::string_view name);
 void dxline(double x1, double y1, double z1, double x2, double y2, double z2, const Layer& layer,
             toolkit::Writer& out);
 
-// One 3D polyline through the points 1 .. n of the vectors.
-void dxpoly(int n, toolkit::Vec1<double> xs, toolkit::Vec1<double> ys, toolkit::Vec1<double> zs,
-            const Layer& layer, toolkit::Writer& out);
+// One 3D polyline through the points 1 .. n of the vectors, in the plane
+// z = 0 of the drawing.
+void dxpoly(int n, toolkit::Vec1<double> xs, toolkit::Vec1<double> ys, const Layer& layer, toolkit::Writer& out);
 
 void dxtext(double x, double y, double z, double height, std::string_view text, const Layer& layer,
             toolkit::Writer& out);
@@ -45,7 +45,8 @@ class PolyStream {
   PolyStream(const PolyStream&) = delete;
   PolyStream& operator=(const PolyStream&) = delete;
 
-  void vertex(double x, double y, double z);
+  // A vertex at z = 0: the drawing is plane.
+  void vertex(double x, double y);
 
   // Writes the SEQEND entity.
   void end();

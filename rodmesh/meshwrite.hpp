@@ -21,8 +21,6 @@ namespace rodmesh {
 class Numbering {
  public:
   explicit Numbering(int first) { set(first); }
-  int value() const { return value_; }
-  std::string_view text() const { return {text_, size_}; }
   // Copies the text to out, which has room for 16 bytes; returns the end of
   // the text.
   char* put(char* out) const;

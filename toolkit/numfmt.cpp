@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <utility>
 
 namespace toolkit {
 
@@ -42,11 +41,8 @@ constexpr std::uint64_t powers_of_ten[20] = {
     10000000000000000000ULL,
 };
 
-constexpr std::uint64_t powers_of_five[fixed_max_precision + 1] = {
-    1ULL,         5ULL,          25ULL,          125ULL,          625ULL,          3125ULL,
-    15625ULL,     78125ULL,      390625ULL,      1953125ULL,      9765625ULL,      48828125ULL,
-    244140625ULL, 1220703125ULL, 6103515625ULL,  30517578125ULL,  152587890625ULL, 762939453125ULL,
-};
+// As far as the writers' precisions go.
+constexpr std::uint64_t powers_of_five[9] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625};
 
 constexpr std::uint64_t blank_word = 0x2020202020202020ULL;
 
@@ -224,7 +220,7 @@ inline Wide multiply(std::uint64_t a, std::uint64_t b) {
 // rounds in the default rounding mode. The caller guarantees |value| <
 // 10^(19-P), so the result stays below 10^19 and fits 64 bits. A finite
 // double is m * 2^e with m below 2^53, so |value| * 10^P is m * 5^P (below
-// 2^53 * 5^17 < 2^93) times 2^(e+P): a shift of an exact integer, whose
+// 2^53 * 5^8 < 2^72) times 2^(e+P): a shift of an exact integer, whose
 // bits shifted out decide the rounding exactly.
 template <int P>
 std::uint64_t scaled(double magnitude) {
@@ -261,9 +257,10 @@ std::uint64_t scaled(double magnitude) {
   return quotient + (up ? 1 : 0);
 }
 
-// printf("%*.*f", width, P, value).
+// printf("%*.*f", width, P, value) for the values that the writers' fast
+// path leaves, out of line so that the fast path stays short.
 template <int P>
-char* fixed(char* out, double value, int width) {
+[[gnu::noinline]] char* general(char* out, double value, int width) {
   // 10^(19-P) is an exact double; NaNs and infinities fail the comparison.
   constexpr auto limit = static_cast<double>(powers_of_ten[19 - P]);
   const double magnitude = std::fabs(value);
@@ -276,13 +273,13 @@ char* fixed(char* out, double value, int width) {
   const bool negative = std::signbit(value);
 
   const int whole_digits = digit_count(whole);
-  const int length = (negative ? 1 : 0) + whole_digits + (P > 0 ? P + 1 : 0);
+  const int length = (negative ? 1 : 0) + whole_digits + P + 1;
 
   return in_field(out, width, length, [&](char* p) {
     // The sign is written in any case; without one, a digit replaces it.
     *p = '-';
     p += negative ? 1 : 0;
-    if (P >= 7 && whole < powers_of_ten[8]) {
+    if (whole < powers_of_ten[8]) {
       // The digits in one word without their leading zeros; the zero bytes
       // shifted in behind them land where the point and the decimals go.
       put_word(p, eight_digits(static_cast<std::uint32_t>(whole)) >> (8 * (8 - whole_digits)));
@@ -294,38 +291,15 @@ char* fixed(char* out, double value, int width) {
     if constexpr (P == 8) {
       *p = '.';
       put_word(p + 1, eight_digits(static_cast<std::uint32_t>(fraction)));
-    } else if constexpr (P == 7) {
+    } else {
       // The leading zero of the eight digits lands where the point goes.
       put_word(p, eight_digits(static_cast<std::uint32_t>(fraction)));
       *p = '.';
-    } else if constexpr (P > 0) {
-      *p++ = '.';
-      put_digits(p + P, fraction, P);
     }
   });
 }
 
-using Fixed = char* (*)(char*, double, int);
-
-template <int... P>
-constexpr auto fixed_table(std::integer_sequence<int, P...>) {
-  return std::array<Fixed, sizeof...(P)>{&fixed<P>...};
-}
-
-constexpr auto fixed_by_precision = fixed_table(std::make_integer_sequence<int, fixed_max_precision + 1>());
-
-// putfix out of line, for the rare values of the writers' fast path.
-[[gnu::noinline]] char* general(char* out, double value, int width, int precision) {
-  return fixed_by_precision[static_cast<std::size_t>(precision)](out, value, width);
-}
-
 }  // namespace
-
-char* putfix(char* out, double value, int width, int precision) {
-  if (precision < 0) precision = 6;
-  precision = std::min(precision, fixed_max_precision);
-  return fixed_by_precision[static_cast<std::size_t>(precision)](out, value, width);
-}
 
 template <int P, int W>
 char* putfixed(char* out, double value) {
@@ -359,7 +333,7 @@ char* putfixed(char* out, double value) {
       return out + W;
     }
   }
-  return general(out, value, W, P);
+  return general<P>(out, value, W);
 }
 template char* putfixed<7, 15>(char*, double);
 template char* putfixed<8, 15>(char*, double);

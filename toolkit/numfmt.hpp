@@ -12,18 +12,9 @@ namespace toolkit {
 // digits, then the point, up to 17 decimals and a sign.
 inline constexpr std::size_t fixed_room = 340;
 
-// The most decimals putfix gives; larger precisions are taken as this one.
-inline constexpr int fixed_max_precision = 17;
-
-// Writes value as printf("%*.*f", width, precision) would, at out; returns
-// the end of what was written. No terminating zero is added. A negative
-// width aligns to the left in -width columns, and a negative precision means
-// 6 decimals, as with printf. out must have room for max(|width|, fixed_room)
-// bytes.
-char* putfix(char* out, double value, int width, int precision);
-
-// putfix with the precision and the width fixed, for the writers' hot
-// loops: "%15.7lf" and "%15.8lf". out must have room for fixed_room bytes.
+// Writes value as printf("%W.Plf") would, at out, for the writers' hot
+// loops: "%15.7lf" and "%15.8lf". Returns the end of what was written; no
+// terminating zero is added. out must have room for fixed_room bytes.
 template <int P, int W>
 char* putfixed(char* out, double value);
 extern template char* putfixed<7, 15>(char*, double);

@@ -31,7 +31,16 @@ Writer::Writer(Writer&& other) noexcept
   link();
 }
 
-Writer::~Writer() { unlink(); }
+Writer::~Writer() {
+  unlink();
+  if (used_ == 0 || stream_ == nullptr) return;
+  // A writer that goes away holding bytes was never closed nor flushed: the
+  // file would end short under a status of success. The bytes go out, and
+  // the run stops as a failed one.
+  std::fwrite(data_, 1, std::exchange(used_, 0), stream_);
+  errmsg("Output never closed (internal error) - " +
+         (generic_name_.empty() ? std::string("standard output") : generic_name_));
+}
 
 void Writer::link() noexcept {
   next_ = open_writers;

@@ -29,6 +29,8 @@ class Writer {
 
   Writer(Writer&&) noexcept;
   Writer& operator=(Writer&&) = delete;
+  // A writer still holding bytes stops the program with an internal error:
+  // every output ends with close(), or flush() for a caller's stream.
   ~Writer();
 
   // The block's size: no caller asks room for more at a time.

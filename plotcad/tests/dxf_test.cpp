@@ -88,7 +88,7 @@ two lines
 }
 
 TEST(DxfWriter, PolylinesOfTwoEqualPointsNoPointsAndManyPoints) {
-  std::vector<double> xs(5001), ys(5001), zs(5001, 0.0);
+  std::vector<double> xs(5001), ys(5001);
   std::vector<std::pair<double, double>> points;
   for (int k = 1; k <= 5000; ++k) {
     xs[k] = k * 0.5 - 1000;
@@ -97,12 +97,12 @@ TEST(DxfWriter, PolylinesOfTwoEqualPointsNoPointsAndManyPoints) {
   }
   auto dxf = drawing([&](Layer& layer, toolkit::Writer& out) {
     dxlayr(layer, "MARKS1");
-    toolkit::Vec1<double> x{xs.data() + 1}, y{ys.data() + 1}, z{zs.data() + 1};
+    toolkit::Vec1<double> x{xs.data() + 1}, y{ys.data() + 1};
     double same[] = {416, 416};
     toolkit::Vec1<double> s{same};
-    dxpoly(2, s, s, z, layer, out);
-    dxpoly(0, s, s, z, layer, out);
-    dxpoly(5000, x, y, z, layer, out);
+    dxpoly(2, s, s, layer, out);
+    dxpoly(0, s, s, layer, out);
+    dxpoly(5000, x, y, layer, out);
   });
   EXPECT_EQ(dxf, expect::opening + R"(POLYLINE
   8
@@ -177,7 +177,7 @@ TEST(DxfWriter, AFullDiskStopsTheProgram) {
       Layer layer{};
       toolkit::Writer drawing = dxopen("job", layer);
       PolyStream poly(layer, drawing);
-      for (int k = 0; k < vertices; ++k) poly.vertex(k, k, 0);
+      for (int k = 0; k < vertices; ++k) poly.vertex(k, k);
       poly.end();
       std::fputs("not reached after a failed write\n", stdout);
       dxclos(drawing);

@@ -112,17 +112,10 @@ void check_range(const plotcad::CurveScan& scan, const Arrays& a) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::enter_workdir();
-  return 0;
-}
+void fuzz::one_input(std::string_view input) {
+  fuzz::write_file("job.kvd", input);
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const fuzz::NoOpenFiles no_open_files;
-  const std::string_view text = fuzz::bytes(data, size);
-  fuzz::write_file("job.kvd", text);
-
-  const std::vector<WordLine> lines = word_lines(text);
+  const std::vector<WordLine> lines = word_lines(input);
   for (const WordLine& line : lines)
     for (const std::string& word : line) check_word(word);
 
@@ -130,11 +123,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     scan = plotcad::sckurv("job");
   } catch (const toolkit::Stopped&) {
-    return 0;
+    return;
   }
   if (scan.ncurv == 0) {
     check(lines.empty(), "no curves only in a file without words");
-    return 0;
+    return;
   }
   check(scan.mxpnt >= 1, "mxpnt at least 1");
   check(!scan.ionecv || scan.ncurv == 1, "one curve in the one-curve layout");
@@ -154,5 +147,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   toolkit::freed2(a.rydat);
   toolkit::freed2(a.rxdat);
   toolkit::freei1(a.npnt);
-  return 0;
 }

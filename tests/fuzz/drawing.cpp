@@ -116,31 +116,19 @@ void draw(const plotcad::CurveScan& scan, Arrays& a) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::enter_workdir();
+void fuzz::one_input(std::string_view input) {
   // Every question takes its default.
   fuzz::write_file("answers", "\n\n\n\n");
-  return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const fuzz::NoOpenFiles no_open_files;
-  const std::string_view input = fuzz::bytes(data, size);
-  const std::size_t at = input.find(separator);
-  fuzz::write_file("job.kvd", input.substr(0, at));
-  if (at == std::string_view::npos)
-    std::remove("job.def");
-  else
-    fuzz::write_file("job.def", input.substr(at + separator.size()));
+  fuzz::write_parts(input, separator, "job.kvd", "job.def");
   check(std::freopen("answers", "r", stdin) != nullptr, "answers on standard input");
 
   plotcad::CurveScan scan;
   try {
     scan = plotcad::sckurv("job");
   } catch (const toolkit::Stopped&) {
-    return 0;
+    return;
   }
-  if (scan.ncurv == 0) return 0;
+  if (scan.ncurv == 0) return;
 
   Arrays a;
   const int n = scan.ncurv;
@@ -161,5 +149,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   toolkit::freei1(a.style.marco);
   toolkit::freei1(a.style.lstyl);
   toolkit::freei1(a.style.licol);
-  return 0;
 }

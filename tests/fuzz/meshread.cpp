@@ -6,7 +6,6 @@
 
 #include <cctype>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -158,21 +157,8 @@ void check_values(int ne) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::enter_workdir();
-  return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const fuzz::NoOpenFiles no_open_files;
-  const std::string_view input = fuzz::bytes(data, size);
-  const std::size_t at = input.find(separator);
-  const std::string_view zmf = input.substr(0, at);
-  fuzz::write_file("job.zmf", zmf);
-  if (at == std::string_view::npos)
-    std::remove("job_a.eva");
-  else
-    fuzz::write_file("job_a.eva", input.substr(at + separator.size()));
+void fuzz::one_input(std::string_view input) {
+  const std::string_view zmf = fuzz::write_parts(input, separator, "job.zmf", "job_a.eva");
 
   rodmesh::Mesh mesh;
   bool allocated = false;
@@ -190,5 +176,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The values reader also runs on its own, with a few elements, when the
   // mesh gave no count to go by.
   check_values(whole ? mesh.ne : 3);
-  return 0;
 }

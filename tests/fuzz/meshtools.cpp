@@ -2,7 +2,6 @@
 // the splitter takes it, its pieces must each be the header line and one
 // drawing, and joining them again must give back the input byte for byte.
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -31,21 +30,14 @@ void remove_pieces() {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::enter_workdir();
-  return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const fuzz::NoOpenFiles no_open_files;
-  const std::string_view input = fuzz::bytes(data, size);
+void fuzz::one_input(std::string_view input) {
   remove_pieces();
   std::remove("joined.zmf");
   fuzz::write_file("job.zmf", input);
   try {
     meshtools::split("job");
   } catch (const toolkit::Stopped&) {
-    return 0;
+    return;
   }
 
   std::vector<std::string> names;
@@ -60,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (names.empty()) {
     check(header.size() == input.size(), "no drawing only behind a lone header line");
-    return 0;
+    return;
   }
 
   const std::vector<std::string_view> jobs(names.begin(), names.end());
@@ -70,5 +62,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(false, "the joiner stops on the splitter's pieces");
   }
   check(fuzz::read_file("joined.zmf") == input, "split and joined again gives the input");
-  return 0;
 }

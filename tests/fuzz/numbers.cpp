@@ -135,13 +135,12 @@ void check_fastpair(const std::string& text) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::string word(fuzz::bytes(data, size));
+void fuzz::one_input(std::string_view input) {
+  std::string word(input);
   // The readers' words are C strings of at most a line.
   word.resize(std::strlen(word.c_str()));
-  if (word.empty() || word.size() > 1000) return 0;
+  if (word.empty() || word.size() > 1000) return;
   check_integers(word);
   check_reals(word);
   check_fastpair(word);
-  return 0;
 }

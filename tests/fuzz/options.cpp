@@ -3,7 +3,6 @@
 // rest is the file; the data range is fixed.
 
 #include <cmath>
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,16 +22,10 @@ bool one_line_text(const std::string& text) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::enter_workdir();
-  return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const fuzz::NoOpenFiles no_open_files;
-  if (size == 0) return 0;
-  const int ncurv = 1 + data[0] % 12;
-  fuzz::write_file("job.def", fuzz::bytes(data + 1, size - 1));
+void fuzz::one_input(std::string_view input) {
+  if (input.empty()) return;
+  const int ncurv = 1 + static_cast<unsigned char>(input[0]) % 12;
+  fuzz::write_file("job.def", input.substr(1));
 
   const plotcad::DataRange range{-1.5, 20.0, 0.0, 3.25};
   plotcad::CurveStyle style;
@@ -54,5 +47,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   toolkit::freei1(style.marco);
   toolkit::freei1(style.lstyl);
   toolkit::freei1(style.licol);
-  return 0;
 }

@@ -2,7 +2,6 @@
 // each against a plain restatement of what it promises.
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -171,8 +170,7 @@ void check_trimming(std::string_view text) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view input = fuzz::bytes(data, size);
+void fuzz::one_input(std::string_view input) {
   // One line read of the readers: at most 999 bytes and a zero, whatever
   // bytes they are.
   toolkit::LineBuf line;
@@ -185,5 +183,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check_trimming(input.substr(0, n));
   // Whole inputs as words, blanks and odd bytes included.
   check_numbers(input.substr(0, n < 200 ? n : 200));
-  return 0;
 }

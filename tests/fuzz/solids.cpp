@@ -7,7 +7,6 @@
 #include <cctype>
 #include <climits>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -98,16 +97,9 @@ void build(Run& r, std::string_view eva, bool has_eva) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::enter_workdir();
-  return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const fuzz::NoOpenFiles no_open_files;
-  const std::string_view input = fuzz::bytes(data, size);
+void fuzz::one_input(std::string_view input) {
   const std::size_t zmf_at = input.find("@@zmf@@\n");
-  if (zmf_at == std::string_view::npos) return 0;
+  if (zmf_at == std::string_view::npos) return;
   std::string_view rest = input.substr(zmf_at + 8);
   const std::size_t eva_at = rest.find("@@eva@@\n");
   const std::string_view eva = eva_at == std::string_view::npos ? std::string_view() : rest.substr(eva_at + 8);
@@ -121,5 +113,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     build(run, eva, eva_at != std::string_view::npos);
   } catch (const toolkit::Stopped&) {
   }
-  return 0;
 }

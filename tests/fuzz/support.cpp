@@ -5,11 +5,15 @@
 #include <sanitizer/common_interface_defs.h>
 #include <unistd.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 namespace fuzz {
+
+namespace {
 
 void enter_workdir() {
   const char* base = std::getenv("TMPDIR");
@@ -19,6 +23,8 @@ void enter_workdir() {
     std::abort();
   }
 }
+
+}  // namespace
 
 void write_file(const char* name, std::string_view bytes) {
   // Written with the system calls: libFuzzer may have closed the standard
@@ -49,8 +55,20 @@ bool exists(const char* name) {
   return ::stat(name, &info) == 0;
 }
 
+std::string_view write_parts(std::string_view input, std::string_view separator, const char* first,
+                             const char* second) {
+  const std::size_t at = input.find(separator);
+  write_file(first, input.substr(0, at));
+  if (at == std::string_view::npos)
+    std::remove(second);
+  else
+    write_file(second, input.substr(at + separator.size()));
+  return input.substr(0, at);
+}
+
 namespace {
 
+// A leaked descriptor holds the lowest free number.
 int lowest_free_descriptor() {
   const int fd = ::open("/dev/null", O_RDONLY);
   check(fd >= 0, "no descriptor left");
@@ -59,10 +77,6 @@ int lowest_free_descriptor() {
 }
 
 }  // namespace
-
-NoOpenFiles::NoOpenFiles() : lowest_(lowest_free_descriptor()) {}
-
-NoOpenFiles::~NoOpenFiles() { check(lowest_free_descriptor() == lowest_, "an input left a file open"); }
 
 void check(bool holds, const char* what) {
   if (holds) return;
@@ -74,3 +88,15 @@ void check(bool holds, const char* what) {
 }
 
 }  // namespace fuzz
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzz::enter_workdir();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const int lowest = fuzz::lowest_free_descriptor();
+  fuzz::one_input({reinterpret_cast<const char*>(data), size});
+  fuzz::check(fuzz::lowest_free_descriptor() == lowest, "an input left a file open");
+  return 0;
+}

@@ -6,7 +6,6 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -58,9 +57,7 @@ Expected filtered(std::string_view in) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const fuzz::NoOpenFiles no_open_files;
-  const std::string_view input = fuzz::bytes(data, size);
+void fuzz::one_input(std::string_view input) {
   const int fd = memfd_create("wordlist-input", 0);
   check(fd >= 0, "memfd_create");
   check(write(fd, input.data(), input.size()) == static_cast<ssize_t>(input.size()), "input written");
@@ -76,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Odd sizes come on the standard input, which the program reads, as a
   // console or a pipe hands it out (the words handed on before each read
   // that may wait); even sizes from a file.
-  const bool standard_input = size % 2 == 1;
+  const bool standard_input = input.size() % 2 == 1;
   const int saved = standard_input ? dup(0) : -1;
   if (standard_input) check(saved >= 0 && dup2(fd, 0) == 0, "input on descriptor 0");
   try {
@@ -101,5 +98,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(stopped == expected.stops, "stops exactly at a read that is not a whole line");
   check(std::string_view(text, length) == expected.out, "the words written");
   std::free(text);
-  return 0;
 }

@@ -81,10 +81,12 @@ namespace {
 
 constexpr uid_t nobody = 65534;
 
-// In the child: gives up the superuser's rights for good, groups first.
-bool drop_privileges() { return setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0; }
-
 }  // namespace
+
+bool become_unprivileged() {
+  if (geteuid() != 0) return true;
+  return setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0 && geteuid() == nobody;
+}
 
 std::string program_file(std::string_view program) {
   static const std::map<std::string_view, std::string_view> files{
@@ -139,15 +141,11 @@ bool permissions_apply() {
   // Wine runs only as the owner of its prefix.
   if (windows()) return false;
   if (geteuid() != 0) return true;
-  fs::create_directories(PPT_SCRATCH_DIR);
+  // The run enters the scratch directory and opens the program before it
+  // drops to user 65534, so a build under a private home (/root) serves too.
   std::fflush(nullptr);
   const pid_t child = fork();
-  if (child == 0) {
-    bool reach = drop_privileges() && geteuid() == nobody && access(PPT_SCRATCH_DIR, X_OK) == 0;
-    for (const char* program : {"plotcad", "rodmesh", "meshcut", "meshcat", "wordlist"})
-      reach = reach && access(program_file(program).c_str(), X_OK) == 0;
-    _exit(reach ? 0 : 1);
-  }
+  if (child == 0) _exit(become_unprivileged() ? 0 : 1);
   int raw = 0;
   waitpid(child, &raw, 0);
   return WIFEXITED(raw) && WEXITSTATUS(raw) == 0;
@@ -182,6 +180,8 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
   const pid_t child = fork();
   if (child == 0) {
     if (chdir(scratch.dir().c_str()) != 0) _exit(125);
+    const int program_fd = drop ? open(exe.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    if (drop && program_fd < 0) _exit(125);
     const int in = open(in_path.c_str(), O_RDONLY);
     const int out = options.broken_pipe ? -1 : open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -203,7 +203,7 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
     if (options.close_stdin) close(0);
     if (options.close_stdout) close(1);
     signal(SIGPIPE, options.ignore_sigpipe ? SIG_IGN : SIG_DFL);
-    if (drop && !drop_privileges()) _exit(126);
+    if (drop && !become_unprivileged()) _exit(126);
     // Sanitizer findings must not pass for the programs' own status 1.
     setenv("ASAN_OPTIONS", "allocator_may_return_null=1:exitcode=86", 1);
     setenv("UBSAN_OPTIONS", "halt_on_error=1:exitcode=87:print_stacktrace=1", 1);
@@ -211,7 +211,10 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
       setenv("WINEDEBUG", "-all", 1);
       execvp("wine", argv.data());
     }
-    execv(exe.c_str(), argv.data());
+    if (drop)
+      fexecve(program_fd, argv.data(), environ);
+    else
+      execv(exe.c_str(), argv.data());
     _exit(127);
   }
   int raw = 0;

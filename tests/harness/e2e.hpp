@@ -61,9 +61,13 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
 
 // Whether a run with RunOptions::unprivileged is subject to file
 // permissions: true when the tests run as an ordinary user, or as the
-// superuser able to drop to user 65534 and still reach the scratch
-// directories and the programs.
+// superuser able to drop to user 65534.
 bool permissions_apply();
+
+// In a child process: gives up the superuser's rights for good (user and
+// group 65534), after it has entered the directories it needs; true when
+// the process is now bound by file permissions.
+bool become_unprivileged();
 
 // The banner as the program prints it: an empty line and the 15 lines, from
 // the banner text as the build configured it ("sample" for the toolkit tests).

@@ -185,10 +185,10 @@ def main(argv):
         try:
             import ezdxf  # noqa: F401
         except ImportError:
-            print("ezdxf is not installed: skipped")
+            print("ezdxf is not installed: skipped (Debian package python3-ezdxf)")
             return SKIP
     elif shutil.which("ogrinfo") is None:
-        print("ogrinfo is not installed: skipped")
+        print("ogrinfo is not installed: skipped (Debian package gdal-bin)")
         return SKIP
 
     failures = 0

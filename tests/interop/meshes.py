@@ -356,13 +356,14 @@ def main(argv):
         import meshio  # noqa: F401
         import numpy  # noqa: F401
     except ImportError:
-        print("meshio or numpy is not installed: skipped")
+        print("meshio or numpy is not installed: skipped (Debian packages python3-meshio, python3-numpy)")
         return SKIP
-    missing = [tool for tool in ("gmsh", "pvbatch", "xvfb-run") if shutil.which(tool) is None]
-    if importlib.util.find_spec("paraview") is None:  # pvbatch's modules (python3-paraview)
-        missing.append("ParaView's Python modules")
+    packages = {"gmsh": "gmsh", "pvbatch": "paraview", "xvfb-run": "xvfb"}
+    missing = [package for tool, package in packages.items() if shutil.which(tool) is None]
+    if importlib.util.find_spec("paraview") is None:  # pvbatch's modules
+        missing.append("python3-paraview")
     if mode == "road" and missing:
-        print("%s not installed: skipped" % ", ".join(missing))
+        print("gmsh, pvbatch or xvfb-run not installed: skipped (Debian packages %s)" % ", ".join(missing))
         return SKIP
     if mode == "stl" and shutil.which("admesh") is None:
         print("admesh not installed: skipped")
