@@ -3,12 +3,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <utility>
 
 #include "bridge/tokens.hpp"
+#include "toolkit/digitrun.hpp"
+#include "toolkit/exactreal.hpp"
 #include "toolkit/numbers.hpp"
 #include "toolkit/reader.hpp"
 #include "toolkit/scanning.hpp"
@@ -24,6 +28,8 @@ constexpr std::size_t block = std::size_t{4} << 20;
 // token that may be a number (token_limit bytes at most) always lies whole
 // in it, and a longer one shows that it is longer.
 constexpr std::size_t margin = toolkit::token_limit + 2;
+// Bytes after the buffer's end that are read, zero.
+constexpr std::size_t slack = 16;
 // A title line longer than this is no title: the file is no mesh file.
 constexpr std::size_t title_limit = std::size_t{1} << 20;
 
@@ -66,7 +72,7 @@ struct Records::Source {
 Records::Records(std::unique_ptr<Source> source, std::string name, int drawing)
     : source_(std::move(source)),
       name_(std::move(name)),
-      buffer_(new char[block + margin + 1]),
+      buffer_(new char[block + margin + slack]()),
       capacity_(block + margin) {
   if (drawing < 1) fail(0, "drawing " + str(drawing) + " asked: drawings are numbered from 1");
   head(drawing);
@@ -128,8 +134,9 @@ bool Records::fill() {
     end_ += got;
     offset_ += static_cast<std::int64_t>(got);
   }
-  // A blank after the bytes ends the last token without a bound check.
-  b[end_] = ' ';
+  // A zero after the bytes stops the fast paths' scans (white space and
+  // digits) without a bound check; they read up to 8 bytes at a time.
+  std::memset(b + end_, 0, slack);
   return end_ > before;
 }
 
@@ -150,13 +157,105 @@ std::string_view Records::token() {
     }
     if (static_cast<std::size_t>(e - p) < margin && !eof_) continue;
     const char* const start = p;
-    while (!toolkit::space(*p)) ++p;
+    while (p < e && !toolkit::space(*p)) ++p;
     // Longer than any number: cut, as rodmesh's reader hands it on.
     const std::size_t length = std::min(static_cast<std::size_t>(p - start), toolkit::token_limit + 1);
     pos_ = static_cast<std::size_t>(start - b) + length;
     token_line_ = line_;
     return {start, length};
   }
+}
+
+namespace {
+
+constexpr std::uint64_t blanks = 0x2020202020202020ULL;
+constexpr std::uint64_t scales[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// Skips white space from p, eight blanks at a time where they come in runs,
+// counting the line feeds. Stops at the first other byte: at the latest at
+// the zero after the buffer.
+inline const char* skip_space(const char* p, std::int64_t& line) {
+  for (;;) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    const std::uint64_t other = word ^ blanks;
+    if (other == 0) {
+      p += 8;
+      continue;
+    }
+    p += std::countr_zero(other) / 8;
+    if (!toolkit::space(*p)) return p;
+    line += *p == '\n';
+    ++p;
+  }
+}
+
+// The digits at p added to m, eight at a time; their count. m wraps beyond
+// 2^64, which callers refuse by the count.
+inline const char* scan_digits(const char* p, std::uint64_t& m, std::ptrdiff_t& count) {
+  for (;;) {
+    const toolkit::DigitRun run = toolkit::digit_run(p);
+    m = m * scales[run.length] + run.value;
+    count += run.length;
+    p += run.length;
+    if (run.length < 8) return p;
+  }
+}
+
+}  // namespace
+
+// The fast paths take a token that ends in white space inside the buffer:
+// the zero after the buffer is none, so that a token that the buffer cuts
+// goes to token(), which reads on.
+inline bool Records::next_int(std::int64_t& value) {
+  const char* const b = buffer_.get();
+  std::int64_t line = line_;
+  const char* const start = skip_space(b + pos_, line);
+  const char* p = start;
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  std::uint64_t v = 0;
+  std::ptrdiff_t digits = 0;
+  p = scan_digits(p, v, digits);
+  if (digits >= 1 && digits <= 18 && toolkit::space(*p)) {
+    pos_ = static_cast<std::size_t>(p - b);
+    line_ = token_line_ = line;
+    word_ = {start, static_cast<std::size_t>(p - start)};
+    value = negative ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
+    return true;
+  }
+  pos_ = static_cast<std::size_t>(start - b);
+  line_ = line;
+  word_ = token();
+  return record_int(word_, value);
+}
+
+inline bool Records::next_real(double& value) {
+  const char* const b = buffer_.get();
+  std::int64_t line = line_;
+  const char* const start = skip_space(b + pos_, line);
+  const char* p = start;
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  std::uint64_t m = 0;
+  std::ptrdiff_t digits = 0;
+  p = scan_digits(p, m, digits);
+  std::ptrdiff_t decimals = 0;
+  if (*p == '.') p = scan_digits(p + 1, m, decimals);
+  digits += decimals;
+  double v;
+  // Nineteen digits stay below 2^64; exactreal tells whether they are exact.
+  if (digits >= 1 && digits <= 19 && toolkit::space(*p) && toolkit::exactreal(m, -static_cast<int>(decimals), v)) {
+    pos_ = static_cast<std::size_t>(p - b);
+    line_ = token_line_ = line;
+    word_ = {start, static_cast<std::size_t>(p - start)};
+    value = negative ? -v : v;
+    return true;
+  }
+  pos_ = static_cast<std::size_t>(start - b);
+  line_ = line;
+  word_ = token();
+  return record_real(word_, value) && std::isfinite(value);
 }
 
 std::string Records::title(const char* due) {
@@ -230,6 +329,7 @@ void Records::restart() {
     throw Fault(name_ + ": " + std::strerror(errno));
   offset_ = start_offset_;
   pos_ = end_ = 0;
+  std::memset(buffer_.get(), 0, slack);
   eof_ = false;
   line_ = start_line_;
   element_ = node_ = special_ = 0;
@@ -270,18 +370,20 @@ std::span<const std::int64_t> Records::element() {
   if (element_ >= elements_) throw Fault(name_ + ": no element left to read");
   const std::int64_t number = ++element_;
   std::int64_t value = 0;
-  std::string_view word = token();
-  if (!record_int(word, value) || value != number) bad_number("element", word, number, elements_);
+  if (!next_int(value) || value != number) bad_number("element", word_, number, elements_);
   std::int64_t count = 0;
-  word = token();
-  if (!record_int(word, count) || count < 1 || count > INT32_MAX) bad_count(word, number);
-  row_.clear();
-  for (std::int64_t k = 1; k <= count; ++k) {
-    word = token();
-    if (!record_int(word, value) || value < 1 || value > nodes_) bad_node("element", word, number, k);
-    row_.push_back(value);
+  if (!next_int(count) || count < 1 || count > INT32_MAX) bad_count(word_, number);
+  // Grown with the nodes read, not with the count announced.
+  std::int64_t* row = row_.data();
+  for (std::int64_t k = 0; k < count; ++k) {
+    if (!next_int(value) || value < 1 || value > nodes_) bad_node("element", word_, number, k + 1);
+    if (static_cast<std::size_t>(k) == row_.size()) {
+      row_.resize(std::max<std::size_t>(32, 2 * row_.size()));
+      row = row_.data();
+    }
+    row[k] = value;
   }
-  return row_;
+  return {row, static_cast<std::size_t>(count)};
 }
 
 std::array<double, 3> Records::node() {
@@ -289,13 +391,10 @@ std::array<double, 3> Records::node() {
   if (node_ >= nodes_) throw Fault(name_ + ": no node left to read");
   const std::int64_t number = ++node_;
   std::int64_t value = 0;
-  std::string_view word = token();
-  if (!record_int(word, value) || value != number) bad_number("node", word, number, nodes_);
+  if (!next_int(value) || value != number) bad_number("node", word_, number, nodes_);
   std::array<double, 3> xyz;
-  for (int axis = 0; axis < 3; ++axis) {
-    word = token();
-    if (!record_real(word, xyz[axis]) || !std::isfinite(xyz[axis])) bad_real(word, number, axis);
-  }
+  for (int axis = 0; axis < 3; ++axis)
+    if (!next_real(xyz[axis])) bad_real(word_, number, axis);
   return xyz;
 }
 
@@ -304,10 +403,8 @@ std::int64_t Records::special() {
   if (special_ >= specials_) throw Fault(name_ + ": no special node left to read");
   const std::int64_t number = ++special_;
   std::int64_t value = 0;
-  std::string_view word = token();
-  if (!record_int(word, value) || value != number) bad_number("special node", word, number, specials_);
-  word = token();
-  if (!record_int(word, value) || value < 1 || value > nodes_) bad_node("special node", word, number, 0);
+  if (!next_int(value) || value != number) bad_number("special node", word_, number, specials_);
+  if (!next_int(value) || value < 1 || value > nodes_) bad_node("special node", word_, number, 0);
   return value;
 }
 

@@ -141,13 +141,19 @@ def read(filename, drawing=1, types=None):
     try:
         with _core.Reading(name, drawing, data) as reading:
             header, label, (_, nodes, specials) = reading.head()
-            runs = reading.runs()
-            names = [cell_type(m, types) for m, _ in runs]
-            cells = [np.empty((count, m), dtype=np.int64) for m, count in runs]
-            positions = [_POSITIONS.get(kind) for kind in names]
             points = np.empty((nodes, 3), dtype=np.float64)
             special = np.empty(specials, dtype=np.int64)
-            reading.fill(cells, positions, points, special)
+            # One pass when the elements share one node count, as the suite
+            # writes them; else a first pass finds the runs.
+            for guess in (True, False):
+                runs = reading.runs(guess)
+                names = [cell_type(m, types) for m, _ in runs]
+                cells = [np.empty((count, m), dtype=np.int64) for m, count in runs]
+                if reading.fill(cells, [_POSITIONS.get(kind) for kind in names], points, special):
+                    break
+                cells = None
+            else:
+                raise ZmfError(name, 0, "the file changed while it was read")
     except _core.Fault as fault:
         raise _fault(name, str(fault))
     mesh = meshio.Mesh(points, list(zip(names, cells)))

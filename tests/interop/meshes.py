@@ -126,6 +126,12 @@ def check_read(source_dir, work):
         meshio.write(copy, mesh) if choice is None else pptools.write(copy, mesh)
         if not identical(path, copy):
             failures.append("%d nodes as %s: written back otherwise" % (count, choice))
+    mixed = pptools.read(write_lines(os.path.join(work, "mixed.zmf"), GOOD[:2] + [
+        "    3       3       0", "    1     2     1     2", "    2     3     1     2     3", "    3     2     2     3"]
+        + GOOD[5:8]))
+    blocks = [(block.type, block.data.tolist()) for block in mixed.cells]
+    if blocks != [("line", [[0, 1]]), ("triangle", [[0, 1, 2]]), ("line", [[1, 2]])]:
+        failures.append("elements of 2, 3 and 2 nodes read as %s" % blocks)
     good = pptools.read(write_lines(os.path.join(work, "good.zmf"), GOOD))
     for case, (lines, options, message) in enumerate(FAULTS):
         path = write_lines(os.path.join(work, "fault%d.zmf" % case), lines)
