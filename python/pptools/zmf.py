@@ -136,6 +136,13 @@ def read(filename, drawing=1, types=None):
     else:
         name = os.fspath(filename)
         name = name if isinstance(name, str) else os.fsdecode(name)
+        if os.path.exists(name) and not os.path.isfile(name) and not os.path.isdir(name):
+            # A pipe or a device cannot be read twice: its bytes are read first.
+            try:
+                with open(name, "rb") as handle:
+                    data = handle.read()
+            except OSError as error:
+                raise ZmfError(name, 0, error.strerror or str(error))
     if _MISSING:
         raise ZmfError(name, 0, _MISSING)
     try:
@@ -193,6 +200,8 @@ def write(filename, mesh, header=None, label=None):
         points = np.column_stack([points, np.zeros(len(points))])
     points = np.ascontiguousarray(points, dtype=np.float64)
     nn = len(points)
+    if nn == 0:
+        raise meshio.WriteError("a mesh without points: a mesh file holds at least one node")
     bad = _core.nonfinite(points)
     if bad >= 0:
         raise meshio.WriteError("point %d has a coordinate that is not finite: a mesh file cannot hold it" % bad)
