@@ -202,6 +202,48 @@ inline const char* scan_digits(const char* p, std::uint64_t& m, std::ptrdiff_t& 
   }
 }
 
+// Eight digits, the first in the lowest byte, each taken off '0' (x), as one
+// number: the combination of toolkit::digit_run.
+inline std::uint64_t eight_digits(std::uint64_t x) {
+  x = x * 10 + (x >> 8);
+  return ((((x & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+           (((x >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+          32) &
+         0xFFFFFFFFULL;
+}
+
+// The bytes of a word that are no digit: 0x80 in each, 0 in the others.
+inline std::uint64_t no_digits(std::uint64_t x) {
+  return (((x & 0x7F7F7F7F7F7F7F7FULL) + 0x7676767676767676ULL) | x) & 0x8080808080808080ULL;
+}
+
+// One field of the writers' node lines, " %15.8lf" of a value within
+// +-10^6: a blank, blanks, an optional minus, one to six digits, the point
+// at byte 7 and eight decimals. Its value, as exactreal gives it (at most
+// fourteen digits: an exact mantissa, one division), or false for any other
+// field. Reads sixteen bytes, the field, without a branch on its digits.
+inline bool fixed_real(const char* r, double& value) {
+  std::uint64_t head;
+  std::uint64_t tail;
+  std::memcpy(&head, r, 8);
+  std::memcpy(&tail, r + 8, 8);
+  const std::uint64_t x = head ^ 0x3030303030303030ULL;
+  const std::uint64_t y = tail ^ 0x3030303030303030ULL;
+  // Bytes 0 to 6 before the point; byte 6 must be a digit, byte 0 cannot.
+  const std::uint64_t other = no_digits(x) & 0x0080808080808080ULL;
+  const int last = (63 - std::countl_zero(other | 1)) / 8;  // the last byte that is no digit
+  const std::uint64_t before = (std::uint64_t{1} << (8 * last + 8)) - 1;  // bytes 0 to last
+  const std::uint64_t lead = (head ^ blanks) & before;  // zero but for a minus at byte last
+  const bool negative = lead != 0;
+  if (r[7] != '.' || no_digits(y) != 0 || (other & 0x0080000000000000ULL) != 0 || other == 0 ||
+      (negative && (lead != (std::uint64_t{'-' ^ ' '} << (8 * last)) || last == 0)))
+    return false;
+  const std::uint64_t whole = eight_digits((x & ~before & 0x00FFFFFFFFFFFFFFULL) << 8);
+  const double v = static_cast<double>(whole * 100000000 + eight_digits(y)) / 1e8;
+  value = negative ? -v : v;
+  return true;
+}
+
 }  // namespace
 
 // The fast paths take a token that ends in white space inside the buffer:
@@ -391,6 +433,14 @@ std::array<double, 3> Records::node() {
   std::int64_t value = 0;
   if (!next_int(value) || value != number) bad_number("node", word_, number, nodes_);
   std::array<double, 3> xyz;
+  // The writers' layout: three fields of 16 bytes, then white space; each
+  // read on its own, none waiting for the end of the one before.
+  const char* const q = buffer_.get() + pos_;
+  if (static_cast<std::size_t>(end_ - pos_) > 48 && toolkit::space(q[48]) && fixed_real(q, xyz[0]) &&
+      fixed_real(q + 16, xyz[1]) && fixed_real(q + 32, xyz[2])) {
+    pos_ += 48;
+    return xyz;
+  }
   for (int axis = 0; axis < 3; ++axis)
     if (!next_real(xyz[axis])) bad_real(word_, number, axis);
   return xyz;

@@ -70,23 +70,29 @@ TEST(RecordNumbers, SameAsToolkit) {
 }
 
 // The finite reals among them read where they lie in a file, between white
-// space of every kind, over more than one block of reading: the same bits.
+// space of every kind, and in the writers' columns (" %15s"), over more than
+// one block of reading: the same bits.
 TEST(RecordNumbers, SameInRecords) {
   std::vector<std::string> reals;
   for (const std::string& token : tokens())
     if (token.size() <= toolkit::token_limit && toolkit::isrecreal(token) && std::isfinite(toolkit::toreal(token)))
       reals.push_back(token);
   const std::size_t nodes = reals.size() / 3;
-  std::string file = "H\nD\n0 " + std::to_string(nodes) + " 0\n";
   const char* const gaps[] = {" ", "\n", "  \t", "\r\n   ", "\v\f "};
-  for (std::size_t i = 0; i < 3 * nodes; ++i) {
-    if (i % 3 == 0) file += std::to_string(i / 3 + 1) + gaps[i % 5];
-    file += reals[i] + gaps[(i / 3) % 5];
-  }
-  bridge::Records records = bridge::Records::over(file, "f", 1);
-  for (std::size_t i = 0; i < 3 * nodes; i += 3) {
-    const auto xyz = records.node();
-    for (std::size_t j = 0; j < 3; ++j) ASSERT_EQ(bits(xyz[j]), bits(toolkit::toreal(reals[i + j]))) << reals[i + j];
+  for (const bool columns : {false, true}) {
+    std::string file = "H\nD\n0 " + std::to_string(nodes) + " 0\n";
+    char field[1100];
+    for (std::size_t i = 0; i < 3 * nodes; ++i) {
+      if (i % 3 == 0) file += std::to_string(i / 3 + 1);
+      std::snprintf(field, sizeof field, columns ? " %15s" : "%s", reals[i].c_str());
+      file += (columns ? "" : gaps[(i / 3) % 5]) + std::string(field) + (i % 3 == 2 ? "\n" : "");
+    }
+    bridge::Records records = bridge::Records::over(file, "f", 1);
+    for (std::size_t i = 0; i < 3 * nodes; i += 3) {
+      const auto xyz = records.node();
+      for (std::size_t j = 0; j < 3; ++j)
+        ASSERT_EQ(bits(xyz[j]), bits(toolkit::toreal(reals[i + j]))) << reals[i + j] << (columns ? " in columns" : "");
+    }
   }
 }
 
