@@ -28,7 +28,8 @@ constexpr std::size_t block = std::size_t{4} << 20;
 // token that may be a number (token_limit bytes at most) always lies whole
 // in it, and a longer one shows that it is longer.
 constexpr std::size_t margin = toolkit::token_limit + 2;
-// Bytes after the buffer's end that are read, zero.
+// Bytes after the buffer's end that the fast paths may read (up to 16 from a
+// position within the buffer), zero.
 constexpr std::size_t slack = 24;
 // A title line longer than this is no title: the file is no mesh file.
 constexpr std::size_t title_limit = std::size_t{1} << 20;
@@ -135,7 +136,7 @@ bool Records::fill() {
     offset_ += static_cast<std::int64_t>(got);
   }
   // A zero after the bytes stops the fast paths' scans (white space and
-  // digits) without a bound check; they read up to 8 bytes at a time.
+  // digits) without a bound check.
   std::memset(b + end_, 0, slack);
   return end_ > before;
 }

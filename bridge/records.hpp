@@ -58,8 +58,8 @@ class Records {
   struct Source;
   Records(std::unique_ptr<Source> source, std::string name, int drawing);
 
-  // The next token of the records, or an empty view at the end of the file.
-  // Sets line_ to the line it stands on.
+  // The next token of the records (cut after token_limit + 1 bytes), or an
+  // empty view at the end of the file; token_line_ is the line it stands on.
   std::string_view token();
   // The next integer or finite real of the records: read where it lies when
   // it has the writers' form, through token() otherwise. False when the
