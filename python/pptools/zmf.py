@@ -8,6 +8,7 @@ the records are a stream of numbers, written one record a line. An element
 carries no type: it is known by its node count (CELL_TYPES). The native
 core (_core) reads and writes the records."""
 
+import io
 import os
 
 import meshio
@@ -190,6 +191,8 @@ def write(filename, mesh, header=None, label=None):
     """
     if _MISSING:
         raise meshio.WriteError(_MISSING)
+    if isinstance(filename, io.TextIOBase):
+        raise meshio.WriteError("a mesh file is written to a file opened for bytes (mode 'wb')")
     info = mesh.info if isinstance(mesh.info, dict) else {}
     header = _text(header if header is not None else info.get(HEADER_KEY, DEFAULT_HEADER), "header")
     label = _text(label if label is not None else info.get(LABEL_KEY, DEFAULT_LABEL), "drawing label")
