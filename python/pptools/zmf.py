@@ -55,7 +55,10 @@ LABEL_KEY = "zmf:label"
 # The point set of the special nodes, in their order.
 SPECIAL_SET = "special"
 
-CHUNK = 1 << 22  # bytes of record lines written at once
+# Bytes of record lines written at once: as rodmesh writes them. Linux copies
+# larger writes into its page cache markedly slower (4 MiB: a third of the
+# speed measured here).
+CHUNK = 1 << 20
 COUNT_LIMIT = 2 ** 31 - 1  # the counts are 32-bit numbers
 
 
