@@ -45,11 +45,8 @@ bool guarded(Body&& body) noexcept {
 // elements of equal node count (node count, elements).
 struct Reading {
   Records records;
-  std::string name;
   std::vector<std::int64_t> runs;
 };
-
-constexpr std::string_view ordered_types[] = {"quad8", "hexahedron20"};
 
 }  // namespace
 
@@ -85,9 +82,10 @@ const char* ppt_ordered_type(int i, std::int64_t* out, std::int64_t* count) {
 void* ppt_read_open(const char* path, const char* bytes, std::int64_t size, int drawing) {
   bridge::Reading* reading = nullptr;
   guarded([&] {
-    reading = bytes ? new bridge::Reading{bridge::Records::over({bytes, static_cast<std::size_t>(size)}, path, drawing),
-                                          path, {}}
-                    : new bridge::Reading{bridge::Records::open(path, drawing), path, {}};
+    reading = new bridge::Reading{
+        bytes ? bridge::Records::over({bytes, static_cast<std::size_t>(size)}, path, drawing)
+              : bridge::Records::open(path, drawing),
+        {}};
   });
   return reading;
 }
