@@ -1,27 +1,20 @@
 #include "plotcad/pointline.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
+#include "toolkit/digitrun.hpp"
+#include "toolkit/exactreal.hpp"
 #include "toolkit/scanning.hpp"
 
 namespace plotcad {
 
 namespace {
 
-static_assert(std::endian::native == std::endian::little, "digit_run reads the first character in the lowest byte");
-
-// The conversion is exact in one operation when both of its operands are
-// exact doubles: a mantissa of at most 2^53 (every integer up to there is a
-// double) and a power of ten up to 10^22 (the largest whose value, 5^22 times
-// a power of two, fits the 53 bits). The product or quotient of two exact
-// values is then correctly rounded, as the standard conversion is.
-constexpr std::uint64_t exact_mantissa = std::uint64_t{1} << 53;
-constexpr int exact_power = 22;
-constexpr double powers[exact_power + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// The mantissa and the power of ten must be exact doubles (see exactreal).
+using toolkit::exact_mantissa;
+using toolkit::exact_powers;
 // Fifteen digits stay below 10^15 < 2^53: only a longer mantissa needs the
 // check of every digit.
 constexpr long unchecked_digits = 15;
@@ -72,51 +65,17 @@ const char* scanreal(const char* p, double& value) {
     if (n < 1 || n > exponent_digits) return nullptr;
     scale += down ? -e : e;
   }
-  if (scale < -exact_power || scale > exact_power) return nullptr;
-  double v = static_cast<double>(m);
-  v = scale < 0 ? v / powers[-scale] : v * powers[scale];
+  double v;
+  if (!toolkit::exactreal(m, scale, v)) return nullptr;
   value = negative ? -v : v;
   return p;
 }
 
-// A run of up to seven digits, read eight characters at a time (the caller
+// Runs of digits are read eight characters at a time (the caller
 // guarantees that eight bytes past the end of the text can be read; they are
 // not used).
-struct Run {
-  std::uint64_t value;
-  int length;
-};
-
-// The leading digits of the eight characters at p (length 8 when all are
-// digits, and then no value). The eight characters are one 64-bit word, the
-// first in its lowest byte, worked on as eight bytes at once.
-Run digit_run(const char* p) {
-  std::uint64_t word;
-  std::memcpy(&word, p, 8);
-  // Digits become 0 to 9 (their code 0x30 to 0x39 with 0x30 taken off by
-  // the exclusive or); every other byte 10 or more. Adding 0x76 (128 - 10)
-  // to the low seven bits of each byte sets its top bit exactly when the
-  // byte is 10 or more, without a carry into the next byte; a byte whose
-  // own top bit was set is marked by the or.
-  const std::uint64_t x = word ^ 0x3030303030303030ULL;
-  const std::uint64_t other = (((x & 0x7F7F7F7F7F7F7F7FULL) + 0x7676767676767676ULL) | x) & 0x8080808080808080ULL;
-  if (other == 0) return {0, 8};
-  const int length = std::countr_zero(other) / 8;
-  if (length == 0) return {0, 0};
-  // The digits are shifted to the top of the word, behind zeros, so that
-  // every run is combined as one of eight digits. Then three steps: each
-  // byte times 10 plus the next gives the two-digit values (in every second
-  // byte), each pair times 100 plus the next the four-digit values, and
-  // each four times 10^4 plus the next the eight-digit value. The last two
-  // steps are one multiplication each by constants that hold both factors,
-  // one per 32-bit half: 100 + 10^6 * 2^32 and 1 + 10^4 * 2^32.
-  std::uint64_t v = x << (8 * (8 - length));
-  v = v * 10 + (v >> 8);
-  v = (((v & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
-       (((v >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
-      32;
-  return {v & 0xFFFFFFFFULL, length};
-}
+using toolkit::digit_run;
+using Run = toolkit::DigitRun;
 
 // scanreal for the usual words of a point line: at most seven digits before
 // and after the point, no exponent; any other word goes to scanreal. The
@@ -142,7 +101,7 @@ const char* scanreal_runs(const char* p, double& value) {
   if (whole.length + decimals == 0) return nullptr;
   if (*p == 'e' || *p == 'E') return scanreal(start, value);
   // At most 14 digits and 7 decimals: exact operands, as in scanreal.
-  const double v = static_cast<double>(m) / powers[decimals];
+  const double v = static_cast<double>(m) / exact_powers[decimals];
   value = negative ? -v : v;
   return p;
 }

@@ -25,8 +25,8 @@ if _missing:
                       % (getattr(meshio, "__file__", None) or "no file", ", ".join(_missing)))
 
 from .losses import LossWarning  # noqa: E402
-from .zmf import CELL_TYPES, ZmfError, read, write  # noqa: E402
+from .zmf import CELL_TYPES, FILE_POSITIONS, ZmfError, read, write  # noqa: E402
 
-__all__ = ["CELL_TYPES", "LossWarning", "ZmfError", "read", "write"]
+__all__ = ["CELL_TYPES", "FILE_POSITIONS", "LossWarning", "ZmfError", "read", "write"]
 
 meshio.register_format("zmf", [".zmf"], read, {"zmf": write})
