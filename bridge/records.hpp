@@ -62,8 +62,11 @@ class Records {
   // Sets line_ to the line it stands on.
   std::string_view token();
   bool fill();
-  std::int64_t integer(const char* record, std::int64_t number);
-  double real(std::int64_t number);
+  [[noreturn]] void bad_number(const char* what, std::string_view word, std::int64_t number,
+                               std::int64_t count) const;
+  [[noreturn]] void bad_count(std::string_view word, std::int64_t number) const;
+  [[noreturn]] void bad_node(const char* what, std::string_view word, std::int64_t number, std::int64_t k) const;
+  [[noreturn]] void bad_real(std::string_view word, std::int64_t number, int axis) const;
   [[noreturn]] void fail(std::int64_t line, const std::string& what) const;
   [[noreturn]] void ended(const std::string& due) const;
   std::string title(const char* due);

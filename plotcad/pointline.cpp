@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "toolkit/exactreal.hpp"
 #include "toolkit/scanning.hpp"
 
 namespace plotcad {
@@ -13,15 +14,9 @@ namespace {
 
 static_assert(std::endian::native == std::endian::little, "digit_run reads the first character in the lowest byte");
 
-// The conversion is exact in one operation when both of its operands are
-// exact doubles: a mantissa of at most 2^53 (every integer up to there is a
-// double) and a power of ten up to 10^22 (the largest whose value, 5^22 times
-// a power of two, fits the 53 bits). The product or quotient of two exact
-// values is then correctly rounded, as the standard conversion is.
-constexpr std::uint64_t exact_mantissa = std::uint64_t{1} << 53;
-constexpr int exact_power = 22;
-constexpr double powers[exact_power + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// The mantissa and the power of ten must be exact doubles (see exactreal).
+using toolkit::exact_mantissa;
+using toolkit::exact_powers;
 // Fifteen digits stay below 10^15 < 2^53: only a longer mantissa needs the
 // check of every digit.
 constexpr long unchecked_digits = 15;
@@ -72,9 +67,8 @@ const char* scanreal(const char* p, double& value) {
     if (n < 1 || n > exponent_digits) return nullptr;
     scale += down ? -e : e;
   }
-  if (scale < -exact_power || scale > exact_power) return nullptr;
-  double v = static_cast<double>(m);
-  v = scale < 0 ? v / powers[-scale] : v * powers[scale];
+  double v;
+  if (!toolkit::exactreal(m, scale, v)) return nullptr;
   value = negative ? -v : v;
   return p;
 }
@@ -142,7 +136,7 @@ const char* scanreal_runs(const char* p, double& value) {
   if (whole.length + decimals == 0) return nullptr;
   if (*p == 'e' || *p == 'E') return scanreal(start, value);
   // At most 14 digits and 7 decimals: exact operands, as in scanreal.
-  const double v = static_cast<double>(m) / powers[decimals];
+  const double v = static_cast<double>(m) / exact_powers[decimals];
   value = negative ? -v : v;
   return p;
 }
