@@ -1,5 +1,6 @@
 // The C entry of the .vtu writer, for Python's ctypes (python/pptools/vtu.py).
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <exception>
@@ -44,7 +45,7 @@ extern "C" {
 // "count meshio-name vtk-number positions..."; keep: the meshio names of the
 // cells kept, comma-separated, or empty for all. Returns 0, or 1 with the
 // fault's one line in message (nothing of the output left).
-int pptools_vtu_convert(const char* input, const char* output, int drawing, int pieces, const char* kinds,
+[[gnu::visibility("default")]] int ppt_vtu_convert(const char* input, const char* output, int drawing, int pieces, const char* kinds,
                         const char* keep, char* message, std::size_t size) {
   try {
     bridge::vtu::Options options;

@@ -114,7 +114,7 @@ def convert(source, target, drawing=1, types=None, cells=None, pieces=0):
     if not 0 <= pieces <= MAX_PIECES:
         raise VtuError("--pieces %d: from 1 to %d" % (pieces, MAX_PIECES))
     message = ctypes.create_string_buffer(_MESSAGE)
-    status = core.pptools_vtu_convert(os.fsencode(source), os.fsencode(target), drawing, pieces,
+    status = core.ppt_vtu_convert(os.fsencode(source), os.fsencode(target), drawing, pieces,
                                       _kinds(types).encode(), ",".join(sorted(cells or ())).encode(),
                                       message, _MESSAGE)
     if status != 0:
@@ -122,7 +122,7 @@ def convert(source, target, drawing=1, types=None, cells=None, pieces=0):
 
 
 def _declare(core):
-    function = core.pptools_vtu_convert
+    function = core.ppt_vtu_convert
     function.argtypes = [ctypes.c_char_p, ctypes.c_char_p, ctypes.c_int, ctypes.c_int, ctypes.c_char_p,
                          ctypes.c_char_p, ctypes.c_char_p, ctypes.c_size_t]
     function.restype = ctypes.c_int
