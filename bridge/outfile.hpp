@@ -25,6 +25,8 @@ class OutFile {
   const std::string& path() const { return path_; }
   // Writes the bytes at the offset, unbuffered. Throws Fault.
   void put(std::int64_t offset, std::string_view bytes);
+  // Lowers by `by` each of the `count` Int64 at the offset, read back.
+  void lower(std::int64_t offset, std::int64_t count, std::int64_t by);
   // Checks that everything reached the system, then closes. Throws Fault.
   void close();
 

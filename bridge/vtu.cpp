@@ -108,56 +108,59 @@ struct Piece {
 };
 
 // Where each array of a piece's file starts (its UInt64 byte count), from
-// the start of the file.
+// the start of the file. The arrays whose sizes the elements decide come
+// last, so that each is placed when what precedes it is known; the XML
+// head, written last of all, has room for the widest numbers.
 struct Layout {
-  std::string head;
-  std::int64_t points = 0, connectivity = 0, offsets = 0, types = 0, special = 0, end = 0;
+  std::int64_t base = 0;  // the byte after the '_' that opens the data
+  std::int64_t offsets = 0, types = 0, connectivity = 0, points = 0, special = 0, end = 0;
+
+  // The arrays of the cells, once their number is known.
+  void cells(std::int64_t base_, std::int64_t count) {
+    base = base_;
+    offsets = base;
+    types = offsets + 8 + 8 * count;
+    connectivity = types + 8 + count;
+  }
+  // The rest, once the piece's cells have been read.
+  void rest(const Piece& piece, bool marks) {
+    points = connectivity + 8 + 8 * piece.links;
+    special = points + 8 + 24 * piece.points();
+    end = marks ? special + 8 + 8 * piece.points() : special;
+  }
 };
 
 constexpr std::string_view tail = "\n  </AppendedData>\n</VTKFile>\n";
 
-Layout layout(const Piece& piece, bool special) {
-  std::int64_t np = piece.points();
-  // Offsets relative to the byte after the '_' that opens the data.
-  std::int64_t at = 0;
-  auto next = [&at](std::int64_t bytes) {
-    std::int64_t here = at;
-    at += 8 + bytes;
-    return here;
-  };
-  std::int64_t points = next(24 * np);
-  std::int64_t connectivity = next(8 * piece.links);
-  std::int64_t offsets = next(8 * piece.cells);
-  std::int64_t types = next(piece.cells);
-  std::int64_t marks = special ? next(8 * np) : 0;
-  auto array = [](const char* type, const char* name, std::int64_t offset, const char* more = "") {
+// The XML ahead of the data, padded with blanks to `room` bytes when given.
+std::string head(const Piece& piece, const Layout& at, bool marks, std::size_t room = 0) {
+  auto array = [&at](const char* type, const char* name, std::int64_t offset, const char* more = "") {
     return std::string("        <DataArray type=\"") + type + "\" Name=\"" + name + "\"" + more +
-           " format=\"appended\" offset=\"" + std::to_string(offset) + "\"/>\n";
+           " format=\"appended\" offset=\"" + std::to_string(offset - at.base) + "\"/>\n";
   };
-  Layout out;
-  out.head =
+  std::string text =
       "<?xml version=\"1.0\"?>\n"
       "<VTKFile type=\"UnstructuredGrid\" version=\"0.1\" byte_order=\"LittleEndian\" header_type=\"UInt64\">\n"
       "  <UnstructuredGrid>\n"
-      "    <Piece NumberOfPoints=\"" + std::to_string(np) + "\" NumberOfCells=\"" + std::to_string(piece.cells) +
-      "\">\n"
-      "      <Points>\n" + array("Float64", "Points", points, " NumberOfComponents=\"3\"") +
+      "    <Piece NumberOfPoints=\"" + std::to_string(piece.points()) + "\" NumberOfCells=\"" +
+      std::to_string(piece.cells) + "\">\n"
+      "      <Points>\n" + array("Float64", "Points", at.points, " NumberOfComponents=\"3\"") +
       "      </Points>\n"
-      "      <Cells>\n" + array("Int64", "connectivity", connectivity) + array("Int64", "offsets", offsets) +
-      array("UInt8", "types", types) + "      </Cells>\n";
-  if (special) out.head += "      <PointData>\n" + array("Int64", "special", marks) + "      </PointData>\n";
-  out.head +=
-      "    </Piece>\n"
-      "  </UnstructuredGrid>\n"
-      "  <AppendedData encoding=\"raw\">\n   _";
-  std::int64_t base = static_cast<std::int64_t>(out.head.size());
-  out.points = base + points;
-  out.connectivity = base + connectivity;
-  out.offsets = base + offsets;
-  out.types = base + types;
-  out.special = base + marks;
-  out.end = base + at;
-  return out;
+      "      <Cells>\n" + array("Int64", "connectivity", at.connectivity) + array("Int64", "offsets", at.offsets) +
+      array("UInt8", "types", at.types) + "      </Cells>\n";
+  if (marks) text += "      <PointData>\n" + array("Int64", "special", at.special) + "      </PointData>\n";
+  text += "    </Piece>\n  </UnstructuredGrid>\n";
+  constexpr std::string_view data = "  <AppendedData encoding=\"raw\">\n   _";
+  if (text.size() + data.size() < room) text.append(room - text.size() - data.size(), ' ');
+  return text.append(data);
+}
+
+// The room of the head: its size with every number at its widest.
+std::size_t room(bool marks) {
+  constexpr std::int64_t wide = std::numeric_limits<std::int64_t>::max();
+  Piece piece{wide, 0, 1, wide};
+  Layout at{0, wide, wide, wide, wide, wide, wide};
+  return head(piece, at, marks).size();
 }
 
 std::string pvtu_text(const std::string& output, int pieces, bool special) {
@@ -228,18 +231,11 @@ class Written {
 class Converter {
  public:
   Converter(const std::string& input, const std::string& output, const Options& options)
-      : records_(Records::open(input, options.drawing)), input_(input), output_(output), options_(options) {}
+      : records_(Records::open(input, options.drawing)), output_(output), options_(options) {}
 
   void run() {
-    size();
-    for (const Piece& piece : pieces_) layouts_.push_back(layout(piece, special_));
+    plan();
     Written written;
-    if (options_.pieces == 0) {
-      paths_ = {output_};
-    } else {
-      for (int k = 1; k <= options_.pieces; ++k) paths_.push_back(piece_path(output_, k));
-    }
-    records_.restart();
     write_cells(written);
     write_nodes();
     write_specials();
@@ -253,36 +249,22 @@ class Converter {
   }
 
  private:
-  // Pass 1: the kept cells, split into pieces, and the nodes each uses.
-  void size() {
-    std::int64_t ne = records_.elements();
-    std::int64_t kept = ne;
-    if (!options_.keep.empty()) kept = count_kept();
+  // The kept cells split evenly into pieces; without a choice of cells, no
+  // pass is needed for that.
+  void plan() {
+    std::int64_t kept = options_.keep.empty() ? records_.elements() : count_kept();
     int n = std::max(options_.pieces, 1);
     if (options_.pieces > 0 && n > kept)
       throw Fault("--pieces " + std::to_string(n) + ": more pieces than the " + std::to_string(kept) +
                   " cells to write");
     pieces_.assign(static_cast<std::size_t>(n), Piece{});
+    for (int p = 0; p < n; ++p) pieces_[std::size_t(p)].cells = kept / n * (p + 1) + kept % n * (p + 1) / n -
+                                                           (kept / n * p + kept % n * p / n);
     special_ = records_.specials() > 0;
-    Sorter sorter(options_);
-    std::int64_t k = 0;
-    std::size_t p = 0;
-    std::int64_t end = bound(1, kept);
-    for (std::int64_t e = 0; e < ne; ++e) {
-      std::span<const std::int64_t> nodes = records_.element();
-      if (!sorter.kept(static_cast<std::int64_t>(nodes.size()))) continue;
-      while (k == end) end = bound(static_cast<int>(++p) + 1, kept);
-      Piece& piece = pieces_[p];
-      ++piece.cells;
-      piece.links += static_cast<std::int64_t>(nodes.size());
-      auto [lo, hi] = std::minmax_element(nodes.begin(), nodes.end());
-      piece.lo = std::min(piece.lo, *lo - 1);
-      piece.hi = std::max(piece.hi, *hi - 1);
-      ++k;
-    }
-    if (options_.pieces == 0) {
-      pieces_[0].lo = 0;
-      pieces_[0].hi = records_.nodes() - 1;
+    for (std::size_t p = 0; p < pieces_.size(); ++p) {
+      paths_.push_back(options_.pieces == 0 ? output_ : piece_path(output_, int(p) + 1));
+      layouts_.emplace_back();
+      layouts_.back().cells(static_cast<std::int64_t>(room(special_)), pieces_[p].cells);
     }
   }
 
@@ -317,65 +299,71 @@ class Converter {
     return kept;
   }
 
-  // The first kept cell of piece p (from 1), the cells split evenly by count.
-  std::int64_t bound(int p, std::int64_t kept) const {
-    int n = std::max(options_.pieces, 1);
-    return p >= n ? std::numeric_limits<std::int64_t>::max() : kept / n * p + kept % n * p / n;
-  }
-
-  // Pass 2, elements: the connectivity, offsets and types of each piece in
-  // turn, each file created with its frame and closed again.
+  // Elements: the offsets, types and connectivity of each piece in turn.
+  // When a piece's cells are done, its window of nodes is known, and with it
+  // the place of every other array: the head and the end go in then, and the
+  // file is closed until the nodes come.
   void write_cells(Written& written) {
     Sorter sorter(options_);
     std::size_t p = 0;
-    std::int64_t left = -1;
+    std::int64_t left = 0;
     std::unique_ptr<OutFile> file;
     std::unique_ptr<Region> connectivity, offsets, types;
     std::int64_t offset = 0;
-    auto finish = [&] {
-      if (!file) return;
-      connectivity->flush();
-      offsets->flush();
-      types->flush();
-      file->close();
-      file.reset();
-    };
     auto start = [&] {
-      const Piece& piece = pieces_[p];
+      Piece& piece = pieces_[p];
       const Layout& at = layouts_[p];
       written.add(paths_[p]);
       file = std::make_unique<OutFile>(paths_[p]);
-      file->put(0, at.head);
-      file->put(at.end, tail);
-      std::int64_t np = piece.points();
-      // The byte counts ahead of each array; the points' and the marks' go
-      // with the nodes.
-      file->put(at.points, bytes(std::uint64_t(24 * np)));
-      if (special_) file->put(at.special, bytes(std::uint64_t(8 * np)));
-      connectivity = std::make_unique<Region>(*file, at.connectivity, element_buffer);
       offsets = std::make_unique<Region>(*file, at.offsets, element_buffer / 2);
       types = std::make_unique<Region>(*file, at.types, element_buffer / 8);
-      connectivity->put(std::uint64_t(8 * piece.links));
+      connectivity = std::make_unique<Region>(*file, at.connectivity + 8, element_buffer);
       offsets->put(std::uint64_t(8 * piece.cells));
       types->put(std::uint64_t(piece.cells));
       left = piece.cells;
       offset = 0;
+    };
+    auto finish = [&] {
+      Piece& piece = pieces_[p];
+      Layout& at = layouts_[p];
+      if (options_.pieces == 0) {
+        piece.lo = 0;
+        piece.hi = records_.nodes() - 1;
+      }
+      at.rest(piece, special_);
+      connectivity->flush();
+      offsets->flush();
+      types->flush();
+      if (piece.lo > 0) file->lower(at.connectivity + 8, piece.links, piece.lo);
+      file->put(at.connectivity, bytes(std::uint64_t(8 * piece.links)));
+      file->put(at.points, bytes(std::uint64_t(24 * piece.points())));
+      if (special_) file->put(at.special, bytes(std::uint64_t(8 * piece.points())));
+      file->put(0, head(piece, at, special_, std::size_t(at.base)));
+      file->put(at.end, tail);
+      file->close();
+      file.reset();
     };
     start();
     for (std::int64_t e = 0, ne = records_.elements(); e < ne; ++e) {
       std::span<const std::int64_t> nodes = records_.element();
       const Kind* kind = sorter.kept(static_cast<std::int64_t>(nodes.size()));
       if (!kind) continue;
-      while (left == 0) {
+      if (left == 0) {
         finish();
         ++p;
         start();
       }
-      std::int64_t base = pieces_[p].lo + 1;
+      Piece& piece = pieces_[p];
+      auto [lo, hi] = std::minmax_element(nodes.begin(), nodes.end());
+      piece.lo = std::min(piece.lo, *lo - 1);
+      piece.hi = std::max(piece.hi, *hi - 1);
+      piece.links += static_cast<std::int64_t>(nodes.size());
+      // Within a piece, node numbers are written from 0 once its window is
+      // known: until then, as they stand in the file, less one.
       if (kind->positions.empty()) {
-        for (std::int64_t node : nodes) connectivity->put(std::int64_t(node - base));
+        for (std::int64_t node : nodes) connectivity->put(std::int64_t(node - 1));
       } else {
-        for (int position : kind->positions) connectivity->put(std::int64_t(nodes[std::size_t(position)] - base));
+        for (int position : kind->positions) connectivity->put(std::int64_t(nodes[std::size_t(position)] - 1));
       }
       offset += static_cast<std::int64_t>(nodes.size());
       offsets->put(offset);
@@ -383,11 +371,6 @@ class Converter {
       --left;
     }
     finish();
-    // Pieces past the last kept cell (none but a .vtu of no cells).
-    while (++p < pieces_.size()) {
-      start();
-      finish();
-    }
   }
 
   static std::string bytes(std::uint64_t value) {
@@ -480,7 +463,6 @@ class Converter {
   }
 
   Records records_;
-  std::string input_;
   std::string output_;
   const Options& options_;
   std::vector<Piece> pieces_;
