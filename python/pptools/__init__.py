@@ -11,8 +11,8 @@ work too.
 
 import meshio
 
-from .zmf import CELL_TYPES, ZmfError, read, write
+from .zmf import CELL_TYPES, FILE_POSITIONS, ZmfError, read, write
 
-__all__ = ["CELL_TYPES", "ZmfError", "read", "write"]
+__all__ = ["CELL_TYPES", "FILE_POSITIONS", "ZmfError", "read", "write"]
 
 meshio.register_format("zmf", [".zmf"], read, {"zmf": write})

@@ -9,6 +9,7 @@ Python modules), is missing.
 """
 
 import importlib.util
+import io
 import os
 import shutil
 import subprocess
@@ -58,21 +59,48 @@ GOOD = ["Title", "LABEL", "    2       3       1",
         "    3      2.00000000      0.00000000      0.00000000",
         "    1     3"]
 
-# Line (from 1) replaced in GOOD (None: the file cut before it), its new text,
-# and what the one line of ppt-convert must say.
+
+
+def replaced(line, text):
+    """GOOD with its line `line` (from 1) replaced by `text`, or cut before it (text None)."""
+    return GOOD[:line - 1] + ([text] + GOOD[line:] if text is not None else []) if line else []
+
+
+# A drawing of many nodes: read in several blocks.
+BIG = GOOD[:2] + ["    1   100000       0", "    1     2       1     2"] + \
+    ["%5d %15.8f %15.8f %15.8f" % (n, n, 0.5, 0.0) for n in range(1, 100001)]
+
+# The lines of a file, ppt-convert's options, and the start of its one line
+# (None: it is read as GOOD is).
 FAULTS = [
-    (0, None, "line 1: the file ends where the header line is due"),
-    (3, "    2 3", "line 3: the count line must hold three integers"),
-    (3, "    2       3      -1", "line 3: negative count"),
-    (5, "    3     2       2     3", "line 5: element 2 expected"),
-    (4, "    1     0", "line 4: element 1: a node count of 0"),
-    (5, "    2     2       2     4", "line 5: element 2: node 4 out of range (1 to 3)"),
-    (5, "    2     2       2", "line 5: element 2: 2 nodes announced, 1 given"),
-    (7, "    2      1.00000000            nan      0.00000000", "line 7: node 2: 'nan' is not a finite real number"),
-    (8, "    2      2.00000000      0.00000000      0.00000000", "line 8: node 3 expected"),
-    (9, "    1     0", "line 9: special node 1: node 0 out of range (1 to 3)"),
-    (7, None, "line 7: the file ends where node 2 of 3 is due"),
+    (replaced(0, None), [], "line 1: the file ends where the header line is due"),
+    (replaced(3, "    2       3       x"), [], "line 3: the count line must hold three integers"),
+    (replaced(3, "    2       3      -1"), [], "line 3: negative count"),
+    (replaced(3, "    2       0       0"), [], "line 3: the count line: no node"),
+    (replaced(5, "    3     2       2     3"), [], "line 5: element 2 expected, found '3'"),
+    (replaced(4, "    1     0"), [], "line 4: element 1: a node count of 0"),
+    (replaced(5, "    2     2       2     4"), [], "line 5: element 2: node 4 out of range (1 to 3)"),
+    (replaced(6, None)[:4] + ["    2     2       2"], [], "line 6: the file ends where node 2 of element 2 is due"),
+    (replaced(4, "    1     2\n       1     2"), [], None),  # a record split over two lines
+    (replaced(7, "    2      1.00000000            nan      0.00000000"), [],
+     "line 7: node 2: 'nan' is not a finite real number"),
+    (replaced(7, "  2.0      1.00000000      0.00000000      0.00000000"), [], "line 7: node 2 expected, found '2.0'"),
+    (replaced(8, "    2      2.00000000      0.00000000      0.00000000"), [], "line 8: node 3 expected"),
+    (replaced(9, "    1     0"), [], "line 9: special node 1: node 0 out of range (1 to 3)"),
+    (replaced(7, None), [], "line 7: the file ends where node 2 of 3 is due"),
+    (BIG[:80003] + ["80000      1.00000000             1.5x 0.0"] + BIG[80004:], [],
+     "line 80004: node 80000: '1.5x' is not a finite real number"),
+    (GOOD + GOOD[1:7] + ["    3      2.00000000      0.00000000"], ["-d", "2"],
+     "line 17: the file ends where the z coordinate of node 3 is due"),
+    (GOOD + GOOD[1:], ["-d", "2"], None),
+    (GOOD + GOOD[1:], ["-d", "3"], "line 18: drawing 3 asked, the file holds 2"),
 ]
+
+
+def write_lines(path, lines):
+    with open(path, "w") as handle:
+        handle.write("".join(line + "\n" for line in lines))
+    return path
 
 
 def check_read(source_dir, work):
@@ -98,14 +126,20 @@ def check_read(source_dir, work):
         meshio.write(copy, mesh) if choice is None else pptools.write(copy, mesh)
         if not identical(path, copy):
             failures.append("%d nodes as %s: written back otherwise" % (count, choice))
-    for case, (line, text, message) in enumerate(FAULTS):
-        lines = GOOD[:line - 1] + ([text] + GOOD[line:] if text is not None else []) if line else []
-        path = os.path.join(work, "fault%d.zmf" % case)
-        with open(path, "w") as handle:
-            handle.write("".join(l + "\n" for l in lines))
-        result = subprocess.run([convert, path, path + ".vtu"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    good = pptools.read(write_lines(os.path.join(work, "good.zmf"), GOOD))
+    for case, (lines, options, message) in enumerate(FAULTS):
+        path = write_lines(os.path.join(work, "fault%d.zmf" % case), lines)
+        result = subprocess.run([convert] + options + [path, path + ".vtu"], stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
         said = result.stderr.decode("latin-1")
-        if result.returncode != 1 or not said.startswith("ppt-convert: %s: %s" % (path, message)) \
+        if message is None:
+            drawing = int(options[1]) if options else 1
+            mesh = pptools.read(path, drawing) if result.returncode == 0 else None
+            if mesh is None or not (mesh.points.tolist() == good.points.tolist()
+                                    and mesh.cells[0].data.tolist() == good.cells[0].data.tolist()):
+                failures.append("case %d: not read as the good file: status %d, said %r" % (
+                    case, result.returncode, said))
+        elif result.returncode != 1 or not said.startswith("ppt-convert: %s: %s" % (path, message)) \
                 or said.count("\n") != 1:
             failures.append("%s: status %d, said %r" % (message, result.returncode, said))
     for failure in failures:
@@ -138,16 +172,22 @@ def check_roundtrip(rodmesh, source_dir, work):
             titles = [handle.readline(), handle.readline()]
         if titles != ["solids.vtu\n", "MESH\n"]:
             raise AssertionError("the titles of a mesh without them: %r" % titles)
-        # Read a few lines at a time, the records are the same.
+        # Read from an open file, and written in small chunks to one, the same.
         whole = zmf.read(solids)
+        with open(solids, "rb") as handle:
+            opened = zmf.read(handle)
+        if not (numpy.array_equal(whole.points, opened.points) and
+                [(b.type, b.data.tolist()) for b in whole.cells] == [(b.type, b.data.tolist()) for b in opened.cells]):
+            raise AssertionError("%s read from an open file differs" % solids)
         zmf.CHUNK, chunk = 97, zmf.CHUNK
         try:
-            parts = zmf.read(solids)
+            written = io.BytesIO()
+            zmf.write(written, whole)
         finally:
             zmf.CHUNK = chunk
-        if not (numpy.array_equal(whole.points, parts.points) and
-                [(b.type, b.data.tolist()) for b in whole.cells] == [(b.type, b.data.tolist()) for b in parts.cells]):
-            raise AssertionError("%s read in small blocks differs" % solids)
+        with open(solids, "rb") as handle:
+            if written.getvalue() != handle.read():
+                raise AssertionError("%s written in small chunks differs" % solids)
         print("%-10s rodmesh output -> .vtu -> .zmf and .zmf -> .zmf as written" % answers)
     return 0
 
