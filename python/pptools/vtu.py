@@ -1,5 +1,6 @@
 """A drawing of a mesh file written as VTK's .vtu, or as a .pvtu over
-pieces, by the core library in two streaming passes: memory stays at some
+pieces, by the core library streaming the records once (twice with a choice
+of cells): memory stays at some
 MiB whatever the size of the mesh.
 
     from pptools import vtu
@@ -12,7 +13,6 @@ own .vtu writer gives the mesh of pptools.read.
 
 import ctypes
 import os
-import sys
 
 import numpy as np
 
@@ -26,20 +26,16 @@ class VtuError(Exception):
     """A conversion that failed: one line naming the file and the fault."""
 
 
-_loaded = []
-
-
 def library():
-    """The core library, or None when it is not built."""
-    if not _loaded:
-        try:
-            from . import _core
-            core = _core.library()
-            _declare(core)
-        except (ImportError, OSError, AttributeError):
-            core = None
-        _loaded.append(core)
-    return _loaded[0]
+    """The core library with the writer's entry declared; raises VtuError."""
+    from . import _core
+    try:
+        core = _core.lib()
+    except _core.Missing as error:
+        raise VtuError(str(error))
+    if core.ppt_vtu_convert.argtypes is None:
+        _declare(core)
+    return core
 
 
 def written(output, given):
@@ -59,12 +55,6 @@ def run(options, sources):
         return False
     if kind == "vtu" and options.pieces is not None:
         raise VtuError("--pieces: the output %s is no .pvtu" % options.output)
-    if library() is None:
-        if kind == "pvtu":
-            raise VtuError("%s: the core library of pptools is not built: no .pvtu" % options.output)
-        sys.stderr.write("ppt-convert: warning: the core library of pptools is not built: "
-                         "meshio writes %s, in memory\n" % options.output)
-        return False
     types = {}
     for choice in options.nodes:
         count, _, name = choice.partition("=")
@@ -108,8 +98,6 @@ def convert(source, target, drawing=1, types=None, cells=None, pieces=0):
     `types` maps node counts to cell types as in pptools.read, `cells` keeps
     the cells of those meshio types only. Raises VtuError."""
     core = library()
-    if core is None:
-        raise VtuError("the core library of pptools is not built")
     zmf.check_types(types)
     if not 0 <= pieces <= MAX_PIECES:
         raise VtuError("--pieces %d: from 1 to %d" % (pieces, MAX_PIECES))
