@@ -5,6 +5,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <numeric>
@@ -76,7 +77,7 @@ namespace {
 
 constexpr std::size_t element_buffer = std::size_t{1} << 20;
 
-std::string quoted(std::string_view text) {
+std::string escaped(std::string_view text) {
   std::string out;
   for (char c : text) {
     switch (c) {
@@ -182,7 +183,7 @@ std::string pvtu_text(const std::string& output, int pieces, bool special) {
         "      <PDataArray type=\"Int64\" Name=\"special\"/>\n"
         "    </PPointData>\n";
   for (int k = 1; k <= pieces; ++k)
-    text += "    <Piece Source=\"" + quoted(base_name(piece_path(output, k))) + "\"/>\n";
+    text += "    <Piece Source=\"" + escaped(base_name(piece_path(output, k))) + "\"/>\n";
   text +=
       "  </PUnstructuredGrid>\n"
       "</VTKFile>\n";
@@ -231,10 +232,14 @@ class Written {
 class Converter {
  public:
   Converter(const std::string& input, const std::string& output, const Options& options)
-      : records_(Records::open(input, options.drawing)), output_(output), options_(options) {}
+      : records_(Records::open(input, options.drawing)), input_(input), output_(output), options_(options) {}
 
   void run() {
     plan();
+    // An output over the input would cut the records short while they are read.
+    for (const std::string& path : paths_)
+      if (same_file(path, input_)) throw Fault(path + ": is the input file itself");
+    if (options_.pieces > 0 && same_file(output_, input_)) throw Fault(output_ + ": is the input file itself");
     Written written;
     write_cells(written);
     write_nodes();
@@ -462,7 +467,13 @@ class Converter {
     if (file) file->close();
   }
 
+  static bool same_file(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error);
+  }
+
   Records records_;
+  std::string input_;
   std::string output_;
   const Options& options_;
   std::vector<Piece> pieces_;

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <set>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -15,19 +15,24 @@
 
 namespace {
 
+// The digits after `key` in the text, or "" without it.
+std::string after(const std::string& text, const std::string& key) {
+  std::size_t at = text.find(key);
+  if (at == std::string::npos) return "";
+  at += key.size();
+  return text.substr(at, text.find('"', at) - at);
+}
+
 // A grid file in one line: its sizes and its arrays, found by their offsets.
 std::string summary(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::smatch sizes;
-  std::regex_search(file, sizes, std::regex("NumberOfPoints=\"(\\d+)\" NumberOfCells=\"(\\d+)\""));
-  std::string text = "P" + sizes.str(1) + " C" + sizes.str(2);
+  std::string text = "P" + after(file, "NumberOfPoints=\"") + " C" + after(file, "NumberOfCells=\"");
   std::size_t base = file.find('_', file.find("<AppendedData")) + 1;
   for (const char* name : {"connectivity", "offsets", "types", "special"}) {
-    std::smatch at;
-    if (!std::regex_search(file, at, std::regex(std::string("Name=\"") + name + "\" format=\"appended\" offset=\"(\\d+)\"")))
-      continue;
-    std::size_t offset = base + std::stoul(at.str(1));
+    std::string at = after(file, std::string("Name=\"") + name + "\" format=\"appended\" offset=\"");
+    if (at.empty()) continue;
+    std::size_t offset = base + std::stoul(at);
     std::uint64_t bytes = 0;
     std::memcpy(&bytes, file.data() + offset, 8);
     text += std::string(" ") + name[0] + "=";
@@ -53,7 +58,8 @@ struct Case {
 };
 
 TEST(Vtu, WritesCellsAndWindowsOrFailsLeavingNothing) {
-  const std::string bad_node = std::regex_replace(mesh, std::regex("\n4 0 0 1\n"), "\n4 0 x 1\n");
+  std::string bad_node = mesh;
+  bad_node.replace(bad_node.find("\n4 0 0 1\n"), 9, "\n4 0 x 1\n");
   const Case cases[] = {
       {0, {}, mesh, {"P6 C3 c=0,1,0,2,1,3,5,4,4,5 o=2,8,10 t=3,13,3 s=-1,-1,-1,-1,-1,0"}},
       {2, {}, mesh, {"P2 C1 c=0,1 o=2 t=3 s=-1,-1", "P6 C2 c=0,2,1,3,5,4,4,5 o=6,8 t=13,3 s=-1,-1,-1,-1,-1,0"}},
@@ -93,6 +99,26 @@ TEST(Vtu, NamesPiecesBesideThePvtu) {
   const std::pair<const char*, const char*> cases[] = {
       {"job.pvtu", "job_2.vtu"}, {"dir.v/job.pvtu", "dir.v/job_2.vtu"}, {"dir.v/job", "dir.v/job_2.vtu"}};
   for (const auto& [pvtu, piece] : cases) EXPECT_EQ(bridge::vtu::piece_path(pvtu, 2), piece);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Vtu, RefusesToWriteOverItsInput) {
+  const std::string dir = ::testing::TempDir();
+  // The input's name, the output's, the pieces.
+  const std::tuple<const char*, const char*, int> cases[] = {
+      {"in.zmf", "in.zmf", 0}, {"x_2.vtu", "x.pvtu", 2}, {"x.pvtu", "x.pvtu", 1}};
+  for (const auto& [in, out, pieces] : cases) {
+    std::ofstream(dir + in, std::ios::binary) << mesh;
+    bridge::vtu::Options options;
+    options.pieces = pieces;
+    EXPECT_THROW(bridge::vtu::convert(dir + in, dir + out, options), bridge::Fault) << in;
+    std::ifstream kept(dir + in, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>()), mesh) << in;
+    std::remove((dir + in).c_str());
+  }
 }
 
 }  // namespace
