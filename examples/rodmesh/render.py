@@ -32,7 +32,9 @@ display.DiffuseColor = [0.62, 0.76, 0.90]
 view.CameraPosition = [0.8, -4.6, 2.9]
 view.CameraFocalPoint = [4.0, 0.5, 0.5]
 view.CameraViewUp = [0.0, 0.0, 1.0]
-if sys.argv[3:] == ["whole"]:
-    view.ResetCamera()
 Render(view)
+if sys.argv[3:] == ["whole"]:
+    # The bounds are known once the pieces are read.
+    view.ResetCamera()
+    Render(view)
 SaveScreenshot(picture, view, ImageResolution=[960, 540])
