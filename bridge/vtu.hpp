@@ -1,9 +1,10 @@
 #pragma once
 // A drawing of a mesh file as VTK XML unstructured grids: one .vtu, or a
-// .pvtu over pieces of consecutive elements. Two passes over the records:
-// the first sizes every array, the second streams each into its own region
-// of the output, so that memory stays at a few MiB of buffers whatever the
-// mesh. Binary, little-endian, raw appended data with 64-bit sizes.
+// .pvtu over pieces of consecutive elements. The records are read once
+// (twice when only some cells are kept, to count them first), each array
+// streamed into its own region of the output, so that memory stays at a
+// few MiB of buffers whatever the mesh. Binary, little-endian, raw appended
+// data with 64-bit sizes.
 
 #include <cstdint>
 #include <map>

@@ -1,7 +1,6 @@
 """A drawing of a mesh file written as VTK's .vtu, or as a .pvtu over
 pieces, by the core library streaming the records once (twice with a choice
-of cells): memory stays at some
-MiB whatever the size of the mesh.
+of cells): memory stays at some MiB whatever the size of the mesh.
 
     from pptools import vtu
     vtu.convert("job_th.zmf", "job_th.vtu")
