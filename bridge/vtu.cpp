@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cstdio>
@@ -76,6 +77,8 @@ std::string piece_path(const std::string& pvtu, int k) {
 namespace {
 
 constexpr std::size_t element_buffer = std::size_t{1} << 20;
+
+std::atomic<bool> stop_asked{false};
 
 std::string escaped(std::string_view text) {
   std::string out;
@@ -280,6 +283,7 @@ class Converter {
     std::int64_t kept = 0;
     std::int64_t count = -1;
     for (std::int64_t e = 0, ne = records_.elements(); e < ne; ++e) {
+      poll(e);
       std::int64_t m = static_cast<std::int64_t>(records_.element().size());
       if (m == count) {
         ++kept;
@@ -350,6 +354,7 @@ class Converter {
     };
     start();
     for (std::int64_t e = 0, ne = records_.elements(); e < ne; ++e) {
+      poll(e);
       std::span<const std::int64_t> nodes = records_.element();
       const Kind* kind = sorter.kept(static_cast<std::int64_t>(nodes.size()));
       if (!kind) continue;
@@ -396,6 +401,7 @@ class Converter {
     std::size_t next = 0;
     std::vector<Open> open;
     for (std::int64_t i = 0, nn = records_.nodes(); i < nn; ++i) {
+      poll(i);
       std::array<double, 3> xyz = records_.node();
       for (; next < order.size() && pieces_[order[next]].lo == i; ++next) {
         std::size_t p = order[next];
@@ -447,6 +453,7 @@ class Converter {
     std::unique_ptr<OutFile> file;
     const std::string zero = bytes(0);
     for (std::int64_t s = 0; s < ns; ++s) {
+      poll(s);
       std::int64_t j = records_.special() - 1;
       std::size_t r = static_cast<std::size_t>(
           std::upper_bound(order.begin(), order.end(), j,
@@ -467,6 +474,12 @@ class Converter {
     if (file) file->close();
   }
 
+  // A look every 65,536 records whether the caller wants the conversion stopped.
+  void poll(std::int64_t record) const {
+    if ((record & 0xffff) == 0 && stop_asked.load(std::memory_order_relaxed))
+      throw Fault(output_ + ": interrupted");
+  }
+
   static bool same_file(const std::string& a, const std::string& b) {
     std::error_code error;
     return std::filesystem::equivalent(a, b, error);
@@ -483,6 +496,8 @@ class Converter {
 };
 
 }  // namespace
+
+void interrupt(bool stop) { stop_asked.store(stop); }
 
 void convert(const std::string& input, const std::string& output, const Options& options) {
   if (options.pieces < 0 || options.pieces > max_pieces)

@@ -51,6 +51,10 @@ inline constexpr int max_pieces = 4096;
 // The pieces of a .pvtu: "dir/job.pvtu" -> "dir/job_1.vtu" ... for k = 1...
 std::string piece_path(const std::string& pvtu, int k);
 
+// Sets or clears the request that a conversion under way in another thread
+// stop: it then fails as interrupted, leaving nothing behind.
+void interrupt(bool stop);
+
 // Writes drawing options.drawing of the mesh file input to output. Throws
 // Fault (one line naming the file and the fault); nothing of the output is
 // left behind then.

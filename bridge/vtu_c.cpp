@@ -65,4 +65,8 @@ extern "C" {
   return 1;
 }
 
+// Asks a conversion under way in another thread to stop (1), or clears the
+// request (0) before one starts.
+[[gnu::visibility("default")]] void ppt_vtu_interrupt(int stop) { bridge::vtu::interrupt(stop != 0); }
+
 }  // extern "C"

@@ -122,3 +122,23 @@ TEST(Vtu, RefusesToWriteOverItsInput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Vtu, StopsWhenInterruptedLeavingNothing) {
+  const std::string dir = ::testing::TempDir();
+  std::ofstream(dir + "in.zmf", std::ios::binary) << mesh;
+  bridge::vtu::Options options;
+  for (int pieces : {0, 2}) {
+    options.pieces = pieces;
+    const std::string out = dir + (pieces ? "out.pvtu" : "out.vtu");
+    bridge::vtu::interrupt(true);
+    EXPECT_THROW(bridge::vtu::convert(dir + "in.zmf", out, options), bridge::Fault);
+    bridge::vtu::interrupt(false);
+    EXPECT_FALSE(std::ifstream(out).good());
+    EXPECT_FALSE(std::ifstream(bridge::vtu::piece_path(out, 1)).good());
+  }
+  std::remove((dir + "in.zmf").c_str());
+}
+
+}  // namespace

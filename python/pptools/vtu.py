@@ -12,6 +12,7 @@ own .vtu writer gives the mesh of pptools.read.
 
 import ctypes
 import os
+import threading
 
 import numpy as np
 
@@ -101,10 +102,33 @@ def convert(source, target, drawing=1, types=None, cells=None, pieces=0):
     if not 0 <= pieces <= MAX_PIECES:
         raise VtuError("--pieces %d: from 1 to %d" % (pieces, MAX_PIECES))
     message = ctypes.create_string_buffer(_MESSAGE)
-    status = core.ppt_vtu_convert(os.fsencode(source), os.fsencode(target), drawing, pieces,
-                                      _kinds(types).encode(), ",".join(sorted(cells or ())).encode(),
-                                      message, _MESSAGE)
-    if status != 0:
+    arguments = (os.fsencode(source), os.fsencode(target), drawing, pieces, _kinds(types).encode(),
+                 ",".join(sorted(cells or ())).encode(), message, _MESSAGE)
+    # In a thread of its own, so that Ctrl-C is heard at once: the core then
+    # stops and removes what it wrote before the interrupt goes on. An Event,
+    # not join(), tells the end: an interrupted join() may return early.
+    status, done = [], threading.Event()
+
+    def work():
+        try:
+            status.append(core.ppt_vtu_convert(*arguments))
+        finally:
+            done.set()
+
+    core.ppt_vtu_interrupt(0)
+    threading.Thread(target=work, daemon=True).start()
+    try:
+        while not done.wait(0.1):
+            pass
+    except KeyboardInterrupt:
+        core.ppt_vtu_interrupt(1)
+        while not done.is_set():
+            try:
+                done.wait()
+            except KeyboardInterrupt:
+                pass
+        raise
+    if status[0] != 0:
         raise VtuError(message.value.decode("utf-8", "replace"))
 
 
@@ -113,3 +137,5 @@ def _declare(core):
     function.argtypes = [ctypes.c_char_p, ctypes.c_char_p, ctypes.c_int, ctypes.c_int, ctypes.c_char_p,
                          ctypes.c_char_p, ctypes.c_char_p, ctypes.c_size_t]
     function.restype = ctypes.c_int
+    core.ppt_vtu_interrupt.argtypes = [ctypes.c_int]
+    core.ppt_vtu_interrupt.restype = None
