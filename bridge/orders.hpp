@@ -20,6 +20,9 @@ inline constexpr std::array<std::int64_t, 8> quad8_positions{0, 2, 4, 6, 1, 3, 5
 inline constexpr std::array<std::int64_t, 20> hexahedron20_positions{0, 2, 4,  6,  12, 14, 16, 18, 1,  3,
                                                                      5, 7, 13, 15, 17, 19, 8,  9,  10, 11};
 
+// The cell types whose order differs from the file's.
+inline constexpr std::string_view ordered_types[] = {"quad8", "hexahedron20"};
+
 // The positions for meshio's cell type name; empty when the type keeps the
 // file's order.
 inline std::span<const std::int64_t> file_positions(std::string_view type) {

@@ -3,12 +3,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <utility>
 
 #include "bridge/tokens.hpp"
+#include "toolkit/digitrun.hpp"
+#include "toolkit/exactreal.hpp"
 #include "toolkit/numbers.hpp"
 #include "toolkit/reader.hpp"
 #include "toolkit/scanning.hpp"
@@ -24,6 +28,9 @@ constexpr std::size_t block = std::size_t{4} << 20;
 // token that may be a number (token_limit bytes at most) always lies whole
 // in it, and a longer one shows that it is longer.
 constexpr std::size_t margin = toolkit::token_limit + 2;
+// Bytes after the buffer's end that the fast paths may read (up to 16 from a
+// position within the buffer), zero.
+constexpr std::size_t slack = 24;
 // A title line longer than this is no title: the file is no mesh file.
 constexpr std::size_t title_limit = std::size_t{1} << 20;
 
@@ -66,7 +73,7 @@ struct Records::Source {
 Records::Records(std::unique_ptr<Source> source, std::string name, int drawing)
     : source_(std::move(source)),
       name_(std::move(name)),
-      buffer_(new char[block + margin + 1]),
+      buffer_(new char[block + margin + slack]()),
       capacity_(block + margin) {
   if (drawing < 1) fail(0, "drawing " + str(drawing) + " asked: drawings are numbered from 1");
   head(drawing);
@@ -128,8 +135,9 @@ bool Records::fill() {
     end_ += got;
     offset_ += static_cast<std::int64_t>(got);
   }
-  // A blank after the bytes ends the last token without a bound check.
-  b[end_] = ' ';
+  // A zero after the bytes stops the fast paths' scans (white space and
+  // digits) without a bound check.
+  std::memset(b + end_, 0, slack);
   return end_ > before;
 }
 
@@ -150,13 +158,148 @@ std::string_view Records::token() {
     }
     if (static_cast<std::size_t>(e - p) < margin && !eof_) continue;
     const char* const start = p;
-    while (!toolkit::space(*p)) ++p;
+    while (p < e && !toolkit::space(*p)) ++p;
     // Longer than any number: cut, as rodmesh's reader hands it on.
     const std::size_t length = std::min(static_cast<std::size_t>(p - start), toolkit::token_limit + 1);
     pos_ = static_cast<std::size_t>(start - b) + length;
     token_line_ = line_;
     return {start, length};
   }
+}
+
+namespace {
+
+constexpr std::uint64_t blanks = 0x2020202020202020ULL;
+constexpr std::uint64_t scales[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// Skips white space from p, counting the line feeds; blanks are skipped up
+// to sixteen at a time, without a branch on their number (the fields of the
+// records are padded with blanks of every width). Stops at the first other
+// byte: at the latest at the zero after the buffer.
+inline const char* skip_space(const char* p, std::int64_t& line) {
+  for (;;) {
+    std::uint64_t first;
+    std::uint64_t second;
+    std::memcpy(&first, p, 8);
+    std::memcpy(&second, p + 8, 8);
+    const int head = std::countr_zero(first ^ blanks) / 8;  // 8 when all are blanks
+    p += head < 8 ? head : 8 + std::countr_zero(second ^ blanks) / 8;
+    if (*p == ' ') continue;
+    if (!toolkit::space(*p)) return p;
+    line += *p == '\n';
+    ++p;
+  }
+}
+
+// The digits at p added to m, eight at a time; their count. m wraps beyond
+// 2^64, which callers refuse by the count.
+inline const char* scan_digits(const char* p, std::uint64_t& m, std::ptrdiff_t& count) {
+  for (;;) {
+    const toolkit::DigitRun run = toolkit::digit_run(p);
+    m = m * scales[run.length] + run.value;
+    count += run.length;
+    p += run.length;
+    if (run.length < 8) return p;
+  }
+}
+
+// Eight digits, the first in the lowest byte, each taken off '0' (x), as one
+// number: the combination of toolkit::digit_run.
+inline std::uint64_t eight_digits(std::uint64_t x) {
+  x = x * 10 + (x >> 8);
+  return ((((x & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+           (((x >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+          32) &
+         0xFFFFFFFFULL;
+}
+
+// The bytes of a word that are no digit: 0x80 in each, 0 in the others.
+inline std::uint64_t no_digits(std::uint64_t x) {
+  return (((x & 0x7F7F7F7F7F7F7F7FULL) + 0x7676767676767676ULL) | x) & 0x8080808080808080ULL;
+}
+
+// One field of the writers' node lines, " %15.8lf" of a value within
+// +-10^6: a blank, blanks, an optional minus, one to six digits, the point
+// at byte 7 and eight decimals. Its value, as exactreal gives it (at most
+// fourteen digits: an exact mantissa, one division), or false for any other
+// field. Reads sixteen bytes, the field, without a branch on its digits.
+inline bool fixed_real(const char* r, double& value) {
+  std::uint64_t head;
+  std::uint64_t tail;
+  std::memcpy(&head, r, 8);
+  std::memcpy(&tail, r + 8, 8);
+  const std::uint64_t x = head ^ 0x3030303030303030ULL;
+  const std::uint64_t y = tail ^ 0x3030303030303030ULL;
+  // Bytes 0 to 6 before the point; byte 6 must be a digit, byte 0 cannot.
+  const std::uint64_t other = no_digits(x) & 0x0080808080808080ULL;
+  const int last = (63 - std::countl_zero(other | 1)) / 8;  // the last byte that is no digit
+  const std::uint64_t before = (std::uint64_t{1} << (8 * last + 8)) - 1;  // bytes 0 to last
+  const std::uint64_t lead = (head ^ blanks) & before;  // zero but for a minus at byte last
+  const bool negative = lead != 0;
+  if (r[7] != '.' || no_digits(y) != 0 || (other & 0x0080000000000000ULL) != 0 || other == 0 ||
+      (negative && (lead != (std::uint64_t{'-' ^ ' '} << (8 * last)) || last == 0)))
+    return false;
+  const std::uint64_t whole = eight_digits((x & ~before & 0x00FFFFFFFFFFFFFFULL) << 8);
+  const double v = static_cast<double>(whole * 100000000 + eight_digits(y)) / 1e8;
+  value = negative ? -v : v;
+  return true;
+}
+
+}  // namespace
+
+// The fast paths take a token that ends in white space inside the buffer:
+// the zero after the buffer is none, so that a token that the buffer cuts
+// goes to token(), which reads on.
+inline bool Records::next_int(std::int64_t& value) {
+  const char* const b = buffer_.get();
+  std::int64_t line = line_;
+  // Node numbers of five digits or more stand one blank apart: that is
+  // tried first, without waiting for the scan of the blanks.
+  const char* const at = b + pos_;
+  const char* const start = at[0] == ' ' && digit(at[1]) ? at + 1 : skip_space(at, line);
+  const bool negative = *start == '-';
+  const char* p = start + (negative || *start == '+');
+  std::uint64_t v = 0;
+  std::ptrdiff_t digits = 0;
+  p = scan_digits(p, v, digits);
+  if (digits >= 1 && digits <= 18 && toolkit::space(*p)) {
+    pos_ = static_cast<std::size_t>(p - b);
+    line_ = token_line_ = line;
+    word_ = {start, static_cast<std::size_t>(p - start)};
+    value = negative ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
+    return true;
+  }
+  pos_ = static_cast<std::size_t>(start - b);
+  line_ = line;
+  word_ = token();
+  return record_int(word_, value);
+}
+
+inline bool Records::next_real(double& value) {
+  const char* const b = buffer_.get();
+  std::int64_t line = line_;
+  const char* const start = skip_space(b + pos_, line);
+  const bool negative = *start == '-';
+  const char* p = start + (negative || *start == '+');
+  std::uint64_t m = 0;
+  std::ptrdiff_t digits = 0;
+  p = scan_digits(p, m, digits);
+  std::ptrdiff_t decimals = 0;
+  if (*p == '.') p = scan_digits(p + 1, m, decimals);
+  digits += decimals;
+  double v;
+  // Nineteen digits stay below 2^64; exactreal tells whether they are exact.
+  if (digits >= 1 && digits <= 19 && toolkit::space(*p) && toolkit::exactreal(m, -static_cast<int>(decimals), v)) {
+    pos_ = static_cast<std::size_t>(p - b);
+    line_ = token_line_ = line;
+    word_ = {start, static_cast<std::size_t>(p - start)};
+    value = negative ? -v : v;
+    return true;
+  }
+  pos_ = static_cast<std::size_t>(start - b);
+  line_ = line;
+  word_ = token();
+  return record_real(word_, value) && std::isfinite(value);
 }
 
 std::string Records::title(const char* due) {
@@ -230,6 +373,7 @@ void Records::restart() {
     throw Fault(name_ + ": " + std::strerror(errno));
   offset_ = start_offset_;
   pos_ = end_ = 0;
+  std::memset(buffer_.get(), 0, slack);
   eof_ = false;
   line_ = start_line_;
   element_ = node_ = special_ = 0;
@@ -270,18 +414,20 @@ std::span<const std::int64_t> Records::element() {
   if (element_ >= elements_) throw Fault(name_ + ": no element left to read");
   const std::int64_t number = ++element_;
   std::int64_t value = 0;
-  std::string_view word = token();
-  if (!record_int(word, value) || value != number) bad_number("element", word, number, elements_);
+  if (!next_int(value) || value != number) bad_number("element", word_, number, elements_);
   std::int64_t count = 0;
-  word = token();
-  if (!record_int(word, count) || count < 1 || count > INT32_MAX) bad_count(word, number);
-  row_.clear();
-  for (std::int64_t k = 1; k <= count; ++k) {
-    word = token();
-    if (!record_int(word, value) || value < 1 || value > nodes_) bad_node("element", word, number, k);
-    row_.push_back(value);
+  if (!next_int(count) || count < 1 || count > INT32_MAX) bad_count(word_, number);
+  // Grown with the nodes read, not with the count announced.
+  std::int64_t* row = row_.data();
+  for (std::int64_t k = 0; k < count; ++k) {
+    if (!next_int(value) || value < 1 || value > nodes_) bad_node("element", word_, number, k + 1);
+    if (static_cast<std::size_t>(k) == row_.size()) {
+      row_.resize(std::max<std::size_t>(32, 2 * row_.size()));
+      row = row_.data();
+    }
+    row[k] = value;
   }
-  return row_;
+  return {row, static_cast<std::size_t>(count)};
 }
 
 std::array<double, 3> Records::node() {
@@ -289,13 +435,18 @@ std::array<double, 3> Records::node() {
   if (node_ >= nodes_) throw Fault(name_ + ": no node left to read");
   const std::int64_t number = ++node_;
   std::int64_t value = 0;
-  std::string_view word = token();
-  if (!record_int(word, value) || value != number) bad_number("node", word, number, nodes_);
+  if (!next_int(value) || value != number) bad_number("node", word_, number, nodes_);
   std::array<double, 3> xyz;
-  for (int axis = 0; axis < 3; ++axis) {
-    word = token();
-    if (!record_real(word, xyz[axis]) || !std::isfinite(xyz[axis])) bad_real(word, number, axis);
+  // The writers' layout: three fields of 16 bytes, then white space; each
+  // read on its own, none waiting for the end of the one before.
+  const char* const q = buffer_.get() + pos_;
+  if (static_cast<std::size_t>(end_ - pos_) > 48 && toolkit::space(q[48]) && fixed_real(q, xyz[0]) &&
+      fixed_real(q + 16, xyz[1]) && fixed_real(q + 32, xyz[2])) {
+    pos_ += 48;
+    return xyz;
   }
+  for (int axis = 0; axis < 3; ++axis)
+    if (!next_real(xyz[axis])) bad_real(word_, number, axis);
   return xyz;
 }
 
@@ -304,10 +455,8 @@ std::int64_t Records::special() {
   if (special_ >= specials_) throw Fault(name_ + ": no special node left to read");
   const std::int64_t number = ++special_;
   std::int64_t value = 0;
-  std::string_view word = token();
-  if (!record_int(word, value) || value != number) bad_number("special node", word, number, specials_);
-  word = token();
-  if (!record_int(word, value) || value < 1 || value > nodes_) bad_node("special node", word, number, 0);
+  if (!next_int(value) || value != number) bad_number("special node", word_, number, specials_);
+  if (!next_int(value) || value < 1 || value > nodes_) bad_node("special node", word_, number, 0);
   return value;
 }
 

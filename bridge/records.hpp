@@ -58,9 +58,14 @@ class Records {
   struct Source;
   Records(std::unique_ptr<Source> source, std::string name, int drawing);
 
-  // The next token of the records, or an empty view at the end of the file.
-  // Sets line_ to the line it stands on.
+  // The next token of the records (cut after token_limit + 1 bytes), or an
+  // empty view at the end of the file; token_line_ is the line it stands on.
   std::string_view token();
+  // The next integer or finite real of the records: read where it lies when
+  // it has the writers' form, through token() otherwise. False when the
+  // token is none (or the file ended); word_ holds the token either way.
+  bool next_int(std::int64_t& value);
+  bool next_real(double& value);
   bool fill();
   [[noreturn]] void bad_number(const char* what, std::string_view word, std::int64_t number,
                                std::int64_t count) const;
@@ -81,6 +86,7 @@ class Records {
   bool eof_ = false;
   std::int64_t line_ = 1;        // the line of the byte at pos_
   std::int64_t token_line_ = 1;  // the line of the last token
+  std::string_view word_;        // the last token, until the next read
 
   std::string header_;
   std::string label_;

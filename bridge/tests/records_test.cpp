@@ -82,7 +82,8 @@ TEST(Records, LargeFileReadAndWrittenBack) {
   std::vector<char> buffer(writer.room());
   while (const std::size_t n = writer.chunk(buffer)) file.append(buffer.data(), n);
   ASSERT_GT(file.size(), std::size_t{8} << 20);
-  const std::string start = "Header\nLABEL\n90000   120000       2\n    1     8        1     1     4     1     6     1     2     1\n";
+  const std::string start =
+      "Header\nLABEL\n90000   120000       2\n    1     8        1     1     4     1     6     1     2     1\n";
   EXPECT_EQ(file.substr(0, start.size()), start);
 
   const std::string path = testing::TempDir() + "bridge_records_test.zmf";

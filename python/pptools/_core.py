@@ -67,7 +67,7 @@ def _declare(lib):
     fn("ppt_read_open", P, CHARS, CHARS, I64, ctypes.c_int)
     fn("ppt_read_close", None, P)
     fn("ppt_read_head", None, P, ctypes.POINTER(P), PI64, ctypes.POINTER(P), PI64, PI64)
-    fn("ppt_read_runs", I64, P)
+    fn("ppt_read_runs", I64, P, ctypes.c_int)
     fn("ppt_read_run_list", None, P, PI64)
     fn("ppt_read_fill", ctypes.c_int, P, ctypes.POINTER(P), ctypes.POINTER(P), P, P)
     fn("ppt_nonfinite", I64, P, I64)
@@ -135,9 +135,10 @@ class Reading:
         return (ctypes.string_at(header, hsize.value) if hsize.value else b"",
                 ctypes.string_at(label, lsize.value) if lsize.value else b"", tuple(counts))
 
-    def runs(self):
-        """The first pass: [(node count, elements)] of the runs of equal node count."""
-        count = self.lib.ppt_read_runs(self.handle)
+    def runs(self, guess):
+        """[(node count, elements)] of the runs of equal node count: guessed
+        from the first element (one run), or found by a first pass."""
+        count = self.lib.ppt_read_runs(self.handle, 1 if guess else 0)
         if count < 0:
             raise Fault(error())
         pairs = (I64 * max(2 * count, 1))()
@@ -147,10 +148,13 @@ class Reading:
     def fill(self, cells, positions, points, special):
         """The second pass into the arrays: cells (one per run, C-contiguous
         int64), positions (int64 array or None per run), points (float64,
-        (nodes, 3)), special (int64)."""
-        if self.lib.ppt_read_fill(self.handle, pointers(cells), pointers(positions),
-                                  points.ctypes.data, special.ctypes.data) != 0:
+        (nodes, 3)), special (int64). False when the runs were not the
+        file's."""
+        done = self.lib.ppt_read_fill(self.handle, pointers(cells), pointers(positions),
+                                      points.ctypes.data, special.ctypes.data)
+        if done < 0:
             raise Fault(error())
+        return done == 0
 
 
 class Fault(Exception):

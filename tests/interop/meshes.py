@@ -35,21 +35,22 @@ def identical(a, b, skip_lines=0):
 # ------------------------------------------------------------------ reading
 
 # Node count, the cell type asked for it (None: the default), the cell type
-# read, and meshio's order of the nodes as the file lists them (None: as listed).
+# read, and whether meshio orders the nodes otherwise than the file lists them
+# (as pptools.FILE_POSITIONS says).
 CELLS = [
-    (1, None, "vertex", None),
-    (2, None, "line", None),
-    (3, None, "triangle", None),
-    (3, "line3", "line3", None),
-    (4, None, "quad", None),
-    (4, "tetra", "tetra", None),
-    (6, None, "wedge", None),
-    (6, "triangle6", "triangle6", None),
-    (7, None, "polygon", None),
-    (8, None, "quad8", [1, 3, 5, 7, 2, 4, 6, 8]),
-    (8, "hexahedron", "hexahedron", None),
-    (10, None, "tetra10", None),
-    (20, None, "hexahedron20", [1, 3, 5, 7, 13, 15, 17, 19, 2, 4, 6, 8, 14, 16, 18, 20, 9, 10, 11, 12]),
+    (1, None, "vertex", False),
+    (2, None, "line", False),
+    (3, None, "triangle", False),
+    (3, "line3", "line3", False),
+    (4, None, "quad", False),
+    (4, "tetra", "tetra", False),
+    (6, None, "wedge", False),
+    (6, "triangle6", "triangle6", False),
+    (7, None, "polygon", False),
+    (8, None, "quad8", True),
+    (8, "hexahedron", "hexahedron", False),
+    (10, None, "tetra10", False),
+    (20, None, "hexahedron20", True),
 ]
 
 GOOD = ["Title", "LABEL", "    2       3       1",
@@ -119,13 +120,20 @@ def check_read(source_dir, work):
             handle.write("\n".join(lines) + "\n")
         # The default goes through meshio's own entry points, as users' scripts do.
         mesh = meshio.read(path) if choice is None else pptools.read(path, types={count: choice})
-        expected = [nodes[k - 1] - 1 for k in (order or range(1, count + 1))]
+        positions = pptools.FILE_POSITIONS[kind] if order else range(count)
+        expected = [nodes[k] - 1 for k in positions]
         if [block.type for block in mesh.cells] != [kind] or mesh.cells[0].data.tolist() != [expected] * 2:
             failures.append("%d nodes as %s: read %s" % (count, choice, [(b.type, b.data.tolist()) for b in mesh.cells]))
         copy = path + ".copy.zmf"
         meshio.write(copy, mesh) if choice is None else pptools.write(copy, mesh)
         if not identical(path, copy):
             failures.append("%d nodes as %s: written back otherwise" % (count, choice))
+    mixed = pptools.read(write_lines(os.path.join(work, "mixed.zmf"), GOOD[:2] + [
+        "    3       3       0", "    1     2     1     2", "    2     3     1     2     3", "    3     2     2     3"]
+        + GOOD[5:8]))
+    blocks = [(block.type, block.data.tolist()) for block in mixed.cells]
+    if blocks != [("line", [[0, 1]]), ("triangle", [[0, 1, 2]]), ("line", [[1, 2]])]:
+        failures.append("elements of 2, 3 and 2 nodes read as %s" % blocks)
     good = pptools.read(write_lines(os.path.join(work, "good.zmf"), GOOD))
     for case, (lines, options, message) in enumerate(FAULTS):
         path = write_lines(os.path.join(work, "fault%d.zmf" % case), lines)
