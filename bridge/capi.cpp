@@ -132,6 +132,23 @@ std::int64_t ppt_read_runs(void* handle, int guess) {
   return ok ? static_cast<std::int64_t>(runs.size() / 2) : -1;
 }
 
+// Reads and checks every record without keeping any: for counts that the
+// file cannot hold, whose arrays are not worth allocating before the file
+// says where it falls short. 0, or -1 on a fault.
+[[gnu::visibility("default")]]
+int ppt_read_check(void* handle) {
+  auto* reading = static_cast<bridge::Reading*>(handle);
+  return guarded([&] {
+           bridge::Records& records = reading->records;
+           records.restart();
+           for (std::int64_t i = 0; i < records.elements(); ++i) records.element();
+           for (std::int64_t i = 0; i < records.nodes(); ++i) records.node();
+           for (std::int64_t i = 0; i < records.specials(); ++i) records.special();
+         })
+             ? 0
+             : -1;
+}
+
 // The runs of the first pass: node count and elements, one pair each.
 [[gnu::visibility("default")]]
 void ppt_read_run_list(void* handle, std::int64_t* out) {

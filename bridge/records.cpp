@@ -1,6 +1,7 @@
 #include "bridge/records.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -71,10 +72,17 @@ struct Records::Source {
 };
 
 Records::Records(std::unique_ptr<Source> source, std::string name, int drawing)
-    : source_(std::move(source)),
-      name_(std::move(name)),
-      buffer_(new char[block + margin + slack]()),
-      capacity_(block + margin) {
+    : source_(std::move(source)), name_(std::move(name)) {
+  // A file in memory, or a small file, needs no more than its size.
+  struct stat status;
+  std::size_t size = block;
+  if (source_->fd < 0)
+    size = source_->bytes.size();
+  else if (::fstat(source_->fd, &status) == 0 && S_ISREG(status.st_mode))
+    size = static_cast<std::size_t>(status.st_size);
+  capacity_ = std::min(size, block) + margin;
+  buffer_.reset(new char[capacity_ + slack]);
+  std::memset(buffer_.get(), 0, slack);
   if (drawing < 1) fail(0, "drawing " + str(drawing) + " asked: drawings are numbered from 1");
   head(drawing);
 }

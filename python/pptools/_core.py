@@ -69,6 +69,7 @@ def _declare(lib):
     fn("ppt_read_head", None, P, ctypes.POINTER(P), PI64, ctypes.POINTER(P), PI64, PI64)
     fn("ppt_read_runs", I64, P, ctypes.c_int)
     fn("ppt_read_run_list", None, P, PI64)
+    fn("ppt_read_check", ctypes.c_int, P)
     fn("ppt_read_fill", ctypes.c_int, P, ctypes.POINTER(P), ctypes.POINTER(P), P, P)
     fn("ppt_nonfinite", I64, P, I64)
     fn("ppt_write_open", P, CHARS, I64, CHARS, I64, I64, ctypes.POINTER(P), PI64, PI64, ctypes.POINTER(P),
@@ -144,6 +145,11 @@ class Reading:
         pairs = (I64 * max(2 * count, 1))()
         self.lib.ppt_read_run_list(self.handle, pairs)
         return [(pairs[2 * k], pairs[2 * k + 1]) for k in range(count)]
+
+    def check(self):
+        """Reads and checks every record, keeping none; raises Fault."""
+        if self.lib.ppt_read_check(self.handle) != 0:
+            raise Fault(error())
 
     def fill(self, cells, positions, points, special):
         """The second pass into the arrays: cells (one per run, C-contiguous

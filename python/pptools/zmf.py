@@ -117,6 +117,16 @@ def _fault(name, message):
     return ZmfError(name, 0, detail)
 
 
+def _short(name, data, numbers):
+    """Whether a file is too short for that many numbers of the records, each
+    a digit and a blank at least."""
+    try:
+        size = len(data) if data is not None else os.stat(name).st_size
+    except OSError:
+        return False
+    return size < 2 * numbers - 1
+
+
 def read(filename, drawing=1, types=None):
     """Drawing number `drawing` (from 1) of a mesh file, as a meshio.Mesh.
 
@@ -152,17 +162,23 @@ def read(filename, drawing=1, types=None):
     try:
         with _core.Reading(name, drawing, data) as reading:
             header, label, (_, nodes, specials) = reading.head()
-            points = np.empty((nodes, 3), dtype=np.float64)
-            special = np.empty(specials, dtype=np.int64)
             # One pass when the elements share one node count, as the suite
             # writes them; else a first pass finds the runs.
             for guess in (True, False):
                 runs = reading.runs(guess)
+                if guess and _short(name, data, sum((m + 2) * count for m, count in runs) + 4 * nodes + 2 * specials):
+                    reading.check()  # says where the records fall short, before gigabytes are allocated
                 names = [cell_type(m, types) for m, _ in runs]
-                cells = [np.empty((count, m), dtype=np.int64) for m, count in runs]
+                try:
+                    points = np.empty((nodes, 3), dtype=np.float64)
+                    special = np.empty(specials, dtype=np.int64)
+                    cells = [np.empty((count, m), dtype=np.int64) for m, count in runs]
+                except MemoryError:
+                    raise ZmfError(name, 0, "not enough memory for %d nodes and %d elements"
+                                   % (nodes, sum(count for _, count in runs)))
                 if reading.fill(cells, [_POSITIONS.get(kind) for kind in names], points, special):
                     break
-                cells = None
+                cells = points = special = None
             else:
                 raise ZmfError(name, 0, "the file changed while it was read")
     except _core.Fault as fault:

@@ -89,6 +89,7 @@ FAULTS = [
     (replaced(8, "    2      2.00000000      0.00000000      0.00000000"), [], "line 8: node 3 expected"),
     (replaced(9, "    1     0"), [], "line 9: special node 1: node 0 out of range (1 to 3)"),
     (replaced(7, None), [], "line 7: the file ends where node 2 of 3 is due"),
+    (replaced(3, "    2   2000000000       1"), [], "line 9: node 4 expected, found '1'"),  # nothing allocated
     (BIG[:80003] + ["80000      1.00000000             1.5x 0.0"] + BIG[80004:], [],
      "line 80004: node 80000: '1.5x' is not a finite real number"),
     (GOOD + GOOD[1:7] + ["    3      2.00000000      0.00000000"], ["-d", "2"],
