@@ -3,12 +3,16 @@
     ../../build/bin/rodmesh footbridge < prisms.answers
     ../../tools/ppt-convert footbridge_th.zmf footbridge_th.vtu
     xvfb-run -a pvbatch render.py footbridge_th.vtu footbridge_paraview.png
+
+A .pvtu is read in pieces, in parallel under mpiexec:
+
+    xvfb-run -a mpiexec -n 2 pvbatch render.py job_th.pvtu job.png
 """
 
 import sys
 
 from paraview.simple import (GetActiveViewOrCreate, Render, SaveScreenshot, Show,
-                             XMLUnstructuredGridReader)
+                             XMLPartitionedUnstructuredGridReader, XMLUnstructuredGridReader)
 
 source, picture = sys.argv[1:3]
 view = GetActiveViewOrCreate("RenderView")
@@ -18,7 +22,8 @@ try:
     view.UseColorPaletteForBackground = 0
 except AttributeError:
     pass
-display = Show(XMLUnstructuredGridReader(FileName=[source]), view)
+reader = XMLPartitionedUnstructuredGridReader if source.endswith(".pvtu") else XMLUnstructuredGridReader
+display = Show(reader(FileName=[source]), view)
 display.ColorArrayName = ["POINTS", ""]
 display.SetRepresentationType("Surface")
 display.AmbientColor = [0.62, 0.76, 0.90]

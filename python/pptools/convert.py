@@ -12,7 +12,7 @@ import warnings
 import meshio
 import numpy
 
-from . import losses, shells, zmf
+from . import losses, shells, vtu, zmf
 
 # Formats that hold triangles alone: faces and solids go as outward triangles.
 TRIANGLES_ONLY = {"stl"}
@@ -36,6 +36,8 @@ def parser():
                    help="the drawing of a .zmf input, from 1 (default 1)")
     p.add_argument("-n", "--nodes", action="append", default=[], metavar="COUNT=TYPE",
                    help="elements of COUNT nodes of a .zmf input are cells of TYPE (4=tetra, 8=hexahedron)")
+    p.add_argument("-p", "--pieces", type=int, metavar="N",
+                   help="a .pvtu output over N pieces of consecutive elements (.zmf to .pvtu)")
     p.add_argument("-c", "--cells", metavar="TYPE,...",
                    help="keep only the cells of these meshio types (line for the bars of a Gmsh mesh)")
     p.add_argument("-i", "--input-format", metavar="FORMAT", help="meshio format of IN, when its ending does not tell")
@@ -208,6 +210,11 @@ def main(argv=None):
     try:
         options = parser().parse_args(argv)
         sources = file_formats(options.input, options.input_format)
+        try:
+            if vtu.run(options, sources):
+                return 0
+        except vtu.VtuError as error:
+            raise Failure(str(error))
         target = file_formats(options.output, options.output_format)[0]
         keep = None
         if options.cells is not None:

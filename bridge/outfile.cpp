@@ -1,0 +1,82 @@
+#include "bridge/outfile.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "bridge/records.hpp"
+
+namespace bridge {
+
+namespace {
+
+[[noreturn]] void failed(const std::string& path, const char* doing, int error) {
+  throw Fault(path + ": " + doing + ": " + std::strerror(error));
+}
+
+}  // namespace
+
+OutFile::OutFile(std::string path, Mode mode) : path_(std::move(path)) {
+  int flags = mode == create ? O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC : O_WRONLY | O_CLOEXEC;
+  fd_ = ::open(path_.c_str(), flags, 0666);
+  if (fd_ < 0 && errno == EMFILE) failed(path_, "too many pieces open at once (fewer pieces)", errno);
+  if (fd_ < 0) failed(path_, "cannot be opened for writing", errno);
+}
+
+OutFile::~OutFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void OutFile::put(std::int64_t offset, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t done = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      failed(path_, "cannot be written", errno);
+    }
+    if (done == 0) failed(path_, "cannot be written", ENOSPC);
+    bytes.remove_prefix(static_cast<std::size_t>(done));
+    offset += done;
+  }
+}
+
+void OutFile::lower(std::int64_t offset, std::int64_t count, std::int64_t by) {
+  std::vector<std::int64_t> values(std::size_t{1} << 17);
+  while (count > 0) {
+    std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(count, std::int64_t(values.size())));
+    std::size_t size = n * sizeof(std::int64_t);
+    char* bytes = reinterpret_cast<char*>(values.data());
+    for (std::size_t got = 0; got < size;) {
+      ssize_t done = ::pread(fd_, bytes + got, size - got, static_cast<off_t>(offset) + off_t(got));
+      if (done < 0 && errno == EINTR) continue;
+      if (done <= 0) failed(path_, "cannot be read back", done < 0 ? errno : EIO);
+      got += static_cast<std::size_t>(done);
+    }
+    for (std::size_t k = 0; k < n; ++k) values[k] -= by;
+    put(offset, {bytes, size});
+    offset += static_cast<std::int64_t>(size);
+    count -= static_cast<std::int64_t>(n);
+  }
+}
+
+void OutFile::close() {
+  int fd = std::exchange(fd_, -1);
+  // A full disk or a network file system may report only here.
+  if (::close(fd) != 0) failed(path_, "cannot be written", errno);
+}
+
+Region::Region(OutFile& file, std::int64_t offset, std::size_t buffer)
+    : file_(&file), offset_(offset), buffer_(buffer) {}
+
+void Region::flush() {
+  if (used_ == 0) return;
+  file_->put(offset_, {buffer_.data(), used_});
+  offset_ += static_cast<std::int64_t>(used_);
+  used_ = 0;
+}
+
+}  // namespace bridge

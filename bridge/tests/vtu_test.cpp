@@ -1,0 +1,144 @@
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <tuple>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "bridge/records.hpp"
+#include "bridge/vtu.hpp"
+
+namespace {
+
+// The digits after `key` in the text, or "" without it.
+std::string after(const std::string& text, const std::string& key) {
+  std::size_t at = text.find(key);
+  if (at == std::string::npos) return "";
+  at += key.size();
+  return text.substr(at, text.find('"', at) - at);
+}
+
+// A grid file in one line: its sizes and its arrays, found by their offsets.
+std::string summary(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text = "P" + after(file, "NumberOfPoints=\"") + " C" + after(file, "NumberOfCells=\"");
+  std::size_t base = file.find('_', file.find("<AppendedData")) + 1;
+  for (const char* name : {"connectivity", "offsets", "types", "special"}) {
+    std::string at = after(file, std::string("Name=\"") + name + "\" format=\"appended\" offset=\"");
+    if (at.empty()) continue;
+    std::size_t offset = base + std::stoul(at);
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, file.data() + offset, 8);
+    text += std::string(" ") + name[0] + "=";
+    std::size_t width = std::string(name) == "types" ? 1 : 8;
+    for (std::size_t k = 0; k < bytes / width; ++k) {
+      std::int64_t value = 0;
+      std::memcpy(&value, file.data() + offset + 8 + k * width, width);
+      text += std::to_string(value) + (k + 1 < bytes / width ? "," : "");
+    }
+  }
+  return text;
+}
+
+const std::string mesh =
+    "H\nD\n3 6 1\n1 2 1 2\n2 6 1 2 3 4 5 6\n3 2 5 6\n"
+    "1 0 0 0\n2 1 0 0\n3 0 1 0\n4 0 0 1\n5 1 0 1\n6 0 1 1\n1 6\n";
+
+struct Case {
+  int pieces;
+  std::set<std::string> keep;
+  std::string text;                  // the mesh file
+  std::vector<std::string> grids;    // each file written, or the fault
+};
+
+TEST(Vtu, WritesCellsAndWindowsOrFailsLeavingNothing) {
+  std::string bad_node = mesh;
+  bad_node.replace(bad_node.find("\n4 0 0 1\n"), 9, "\n4 0 x 1\n");
+  const Case cases[] = {
+      {0, {}, mesh, {"P6 C3 c=0,1,0,2,1,3,5,4,4,5 o=2,8,10 t=3,13,3 s=-1,-1,-1,-1,-1,0"}},
+      {2, {}, mesh, {"P2 C1 c=0,1 o=2 t=3 s=-1,-1", "P6 C2 c=0,2,1,3,5,4,4,5 o=6,8 t=13,3 s=-1,-1,-1,-1,-1,0"}},
+      {3, {}, mesh, {"P2 C1 c=0,1 o=2 t=3 s=-1,-1", "P6 C1 c=0,2,1,3,5,4 o=6 t=13 s=-1,-1,-1,-1,-1,0",
+                     "P2 C1 c=0,1 o=2 t=3 s=-1,0"}},
+      {0, {"line"}, mesh, {"P6 C2 c=0,1,4,5 o=2,4 t=3,3 s=-1,-1,-1,-1,-1,0"}},
+      {2, {"line"}, mesh, {"P2 C1 c=0,1 o=2 t=3 s=-1,-1", "P2 C1 c=0,1 o=2 t=3 s=-1,0"}},
+      {4, {}, mesh, {"--pieces 4: more pieces than the 3 cells to write"}},
+      {0, {"tetra", "line"}, mesh, {"--cells: no cells of type tetra in the mesh (it holds line, wedge)"}},
+      {0, {}, bad_node, {"in.zmf: line 10: node 4: 'x' is not a finite real number"}},
+      {2, {}, bad_node, {"in.zmf: line 10: node 4: 'x' is not a finite real number"}},
+  };
+  const std::string dir = ::testing::TempDir();
+  for (const Case& c : cases) {
+    std::ofstream(dir + "in.zmf", std::ios::binary) << c.text;
+    bridge::vtu::Options options;
+    options.pieces = c.pieces;
+    options.keep = c.keep;
+    const std::string out = dir + (c.pieces ? "out.pvtu" : "out.vtu");
+    std::vector<std::string> files = {out};
+    for (int k = 1; k <= c.pieces; ++k) files.push_back(bridge::vtu::piece_path(out, k));
+    std::vector<std::string> got;
+    try {
+      bridge::vtu::convert(dir + "in.zmf", out, options);
+      for (std::size_t k = c.pieces ? 1 : 0; k < files.size(); ++k) got.push_back(summary(files[k]));
+    } catch (const bridge::Fault& fault) {
+      std::string what = fault.what();
+      got.push_back(what.substr(what.find(dir) == 0 ? dir.size() : 0));
+      for (const std::string& file : files) EXPECT_FALSE(std::ifstream(file).good()) << file << " left behind";
+    }
+    EXPECT_EQ(got, c.grids) << "pieces " << c.pieces;
+    for (const std::string& file : files) std::remove(file.c_str());
+  }
+}
+
+TEST(Vtu, NamesPiecesBesideThePvtu) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"job.pvtu", "job_2.vtu"}, {"dir.v/job.pvtu", "dir.v/job_2.vtu"}, {"dir.v/job", "dir.v/job_2.vtu"}};
+  for (const auto& [pvtu, piece] : cases) EXPECT_EQ(bridge::vtu::piece_path(pvtu, 2), piece);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Vtu, RefusesToWriteOverItsInput) {
+  const std::string dir = ::testing::TempDir();
+  // The input's name, the output's, the pieces.
+  const std::tuple<const char*, const char*, int> cases[] = {
+      {"in.zmf", "in.zmf", 0}, {"x_2.vtu", "x.pvtu", 2}, {"x.pvtu", "x.pvtu", 1}};
+  for (const auto& [in, out, pieces] : cases) {
+    std::ofstream(dir + in, std::ios::binary) << mesh;
+    bridge::vtu::Options options;
+    options.pieces = pieces;
+    EXPECT_THROW(bridge::vtu::convert(dir + in, dir + out, options), bridge::Fault) << in;
+    std::ifstream kept(dir + in, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>()), mesh) << in;
+    std::remove((dir + in).c_str());
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Vtu, StopsWhenInterruptedLeavingNothing) {
+  const std::string dir = ::testing::TempDir();
+  std::ofstream(dir + "in.zmf", std::ios::binary) << mesh;
+  bridge::vtu::Options options;
+  for (int pieces : {0, 2}) {
+    options.pieces = pieces;
+    const std::string out = dir + (pieces ? "out.pvtu" : "out.vtu");
+    bridge::vtu::interrupt(true);
+    EXPECT_THROW(bridge::vtu::convert(dir + "in.zmf", out, options), bridge::Fault);
+    bridge::vtu::interrupt(false);
+    EXPECT_FALSE(std::ifstream(out).good());
+    EXPECT_FALSE(std::ifstream(bridge::vtu::piece_path(out, 1)).good());
+  }
+  std::remove((dir + "in.zmf").c_str());
+}
+
+}  // namespace

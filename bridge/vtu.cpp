@@ -1,0 +1,508 @@
+#include "bridge/vtu.hpp"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <numeric>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+
+#include "bridge/orders.hpp"
+#include "bridge/outfile.hpp"
+#include "bridge/records.hpp"
+
+namespace bridge::vtu {
+
+// The arrays are copied from memory as they stand.
+static_assert(std::endian::native == std::endian::little, "the files declare LittleEndian");
+
+namespace {
+
+std::vector<int> positions(std::string_view name) {
+  std::span<const std::int64_t> file = file_positions(name);
+  return {file.begin(), file.end()};
+}
+
+}  // namespace
+
+Kinds::Kinds() : polygon_{"polygon", 7, {}} {
+  // meshio's names and VTK's numbers; the wedge is listed as meshio lists
+  // it, whose first triangle turns the other way than VTK's.
+  chosen_[1] = {"vertex", 1, {}};
+  chosen_[2] = {"line", 3, {}};
+  chosen_[3] = {"triangle", 5, {}};
+  chosen_[4] = {"quad", 9, {}};
+  chosen_[5] = {"pyramid", 14, {}};
+  chosen_[6] = {"wedge", 13, {0, 2, 1, 3, 5, 4}};
+  chosen_[8] = {"quad8", 23, positions("quad8")};
+  chosen_[9] = {"quad9", 28, {}};
+  chosen_[10] = {"tetra10", 24, {}};
+  chosen_[20] = {"hexahedron20", 25, positions("hexahedron20")};
+  chosen_[27] = {"hexahedron27", 29, {}};
+}
+
+void Kinds::choose(int count, Kind kind) {
+  if (count < 1) throw std::invalid_argument("a node count of " + std::to_string(count));
+  if (!kind.positions.empty()) {
+    std::vector<int> sorted = kind.positions;
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<int> all(static_cast<std::size_t>(count));
+    std::iota(all.begin(), all.end(), 0);
+    if (sorted != all) throw std::invalid_argument("the node order of " + kind.name + " is no order of " +
+                                                   std::to_string(count) + " nodes");
+  }
+  chosen_[count] = std::move(kind);
+}
+
+const Kind& Kinds::of(std::int64_t count) const {
+  auto found = chosen_.find(count);
+  return found == chosen_.end() ? polygon_ : found->second;
+}
+
+std::string piece_path(const std::string& pvtu, int k) {
+  std::string stem = pvtu;
+  std::size_t dot = stem.rfind('.');
+  std::size_t slash = stem.find_last_of("/\\");
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) stem.resize(dot);
+  return stem + "_" + std::to_string(k) + ".vtu";
+}
+
+namespace {
+
+constexpr std::size_t element_buffer = std::size_t{1} << 20;
+
+std::atomic<bool> stop_asked{false};
+
+std::string escaped(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string base_name(const std::string& path) {
+  std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// One output grid: its elements and the window of nodes they may use
+// (0-based, empty when hi < lo), renumbered from lo.
+struct Piece {
+  std::int64_t cells = 0;
+  std::int64_t links = 0;  // entries of the connectivity
+  std::int64_t lo = std::numeric_limits<std::int64_t>::max();
+  std::int64_t hi = -1;
+
+  std::int64_t points() const { return hi >= lo ? hi - lo + 1 : 0; }
+};
+
+// Where each array of a piece's file starts (its UInt64 byte count), from
+// the start of the file. The arrays whose sizes the elements decide come
+// last, so that each is placed when what precedes it is known; the XML
+// head, written last of all, has room for the widest numbers.
+struct Layout {
+  std::int64_t base = 0;  // the byte after the '_' that opens the data
+  std::int64_t offsets = 0, types = 0, connectivity = 0, points = 0, special = 0, end = 0;
+
+  // The arrays of the cells, once their number is known.
+  void cells(std::int64_t base_, std::int64_t count) {
+    base = base_;
+    offsets = base;
+    types = offsets + 8 + 8 * count;
+    connectivity = types + 8 + count;
+  }
+  // The rest, once the piece's cells have been read.
+  void rest(const Piece& piece, bool marks) {
+    points = connectivity + 8 + 8 * piece.links;
+    special = points + 8 + 24 * piece.points();
+    end = marks ? special + 8 + 8 * piece.points() : special;
+  }
+};
+
+constexpr std::string_view tail = "\n  </AppendedData>\n</VTKFile>\n";
+
+// The XML ahead of the data, padded with blanks to `room` bytes when given.
+std::string head(const Piece& piece, const Layout& at, bool marks, std::size_t room = 0) {
+  auto array = [&at](const char* type, const char* name, std::int64_t offset, const char* more = "") {
+    return std::string("        <DataArray type=\"") + type + "\" Name=\"" + name + "\"" + more +
+           " format=\"appended\" offset=\"" + std::to_string(offset - at.base) + "\"/>\n";
+  };
+  std::string text =
+      "<?xml version=\"1.0\"?>\n"
+      "<VTKFile type=\"UnstructuredGrid\" version=\"0.1\" byte_order=\"LittleEndian\" header_type=\"UInt64\">\n"
+      "  <UnstructuredGrid>\n"
+      "    <Piece NumberOfPoints=\"" + std::to_string(piece.points()) + "\" NumberOfCells=\"" +
+      std::to_string(piece.cells) + "\">\n"
+      "      <Points>\n" + array("Float64", "Points", at.points, " NumberOfComponents=\"3\"") +
+      "      </Points>\n"
+      "      <Cells>\n" + array("Int64", "connectivity", at.connectivity) + array("Int64", "offsets", at.offsets) +
+      array("UInt8", "types", at.types) + "      </Cells>\n";
+  if (marks) text += "      <PointData>\n" + array("Int64", "special", at.special) + "      </PointData>\n";
+  text += "    </Piece>\n  </UnstructuredGrid>\n";
+  constexpr std::string_view data = "  <AppendedData encoding=\"raw\">\n   _";
+  if (text.size() + data.size() < room) text.append(room - text.size() - data.size(), ' ');
+  return text.append(data);
+}
+
+// The room of the head: its size with every number at its widest.
+std::size_t room(bool marks) {
+  constexpr std::int64_t wide = std::numeric_limits<std::int64_t>::max();
+  Piece piece{wide, 0, 1, wide};
+  Layout at{0, wide, wide, wide, wide, wide, wide};
+  return head(piece, at, marks).size();
+}
+
+std::string pvtu_text(const std::string& output, int pieces, bool special) {
+  std::string text =
+      "<?xml version=\"1.0\"?>\n"
+      "<VTKFile type=\"PUnstructuredGrid\" version=\"0.1\" byte_order=\"LittleEndian\" header_type=\"UInt64\">\n"
+      "  <PUnstructuredGrid GhostLevel=\"0\">\n"
+      "    <PPoints>\n"
+      "      <PDataArray type=\"Float64\" Name=\"Points\" NumberOfComponents=\"3\"/>\n"
+      "    </PPoints>\n"
+      "    <PCells>\n"
+      "      <PDataArray type=\"Int64\" Name=\"connectivity\"/>\n"
+      "      <PDataArray type=\"Int64\" Name=\"offsets\"/>\n"
+      "      <PDataArray type=\"UInt8\" Name=\"types\"/>\n"
+      "    </PCells>\n";
+  if (special)
+    text +=
+        "    <PPointData>\n"
+        "      <PDataArray type=\"Int64\" Name=\"special\"/>\n"
+        "    </PPointData>\n";
+  for (int k = 1; k <= pieces; ++k)
+    text += "    <Piece Source=\"" + escaped(base_name(piece_path(output, k))) + "\"/>\n";
+  text +=
+      "  </PUnstructuredGrid>\n"
+      "</VTKFile>\n";
+  return text;
+}
+
+std::string joined(const std::set<std::string>& names) {
+  std::string out;
+  for (const std::string& name : names) out += (out.empty() ? "" : ", ") + name;
+  return out.empty() ? "none" : out;
+}
+
+// The kind of each element and whether it is kept, for runs of one count.
+class Sorter {
+ public:
+  explicit Sorter(const Options& options) : options_(options) {}
+  const Kind* kept(std::int64_t count) {
+    if (count != count_) {
+      count_ = count;
+      kind_ = &options_.kinds.of(count);
+      kept_ = options_.keep.empty() || options_.keep.count(kind_->name) > 0;
+    }
+    return kept_ ? kind_ : nullptr;
+  }
+
+ private:
+  const Options& options_;
+  std::int64_t count_ = -1;
+  const Kind* kind_ = nullptr;
+  bool kept_ = false;
+};
+
+// The files written so far, removed unless the conversion completes.
+class Written {
+ public:
+  ~Written() {
+    for (const std::string& path : paths_) std::remove(path.c_str());
+  }
+  void add(const std::string& path) { paths_.push_back(path); }
+  void keep() { paths_.clear(); }
+
+ private:
+  std::vector<std::string> paths_;
+};
+
+class Converter {
+ public:
+  Converter(const std::string& input, const std::string& output, const Options& options)
+      : records_(Records::open(input, options.drawing)), input_(input), output_(output), options_(options) {}
+
+  void run() {
+    plan();
+    // An output over the input would cut the records short while they are read.
+    for (const std::string& path : paths_)
+      if (same_file(path, input_)) throw Fault(path + ": is the input file itself");
+    if (options_.pieces > 0 && same_file(output_, input_)) throw Fault(output_ + ": is the input file itself");
+    Written written;
+    write_cells(written);
+    write_nodes();
+    write_specials();
+    if (options_.pieces > 0) {
+      written.add(output_);
+      OutFile pvtu(output_);
+      pvtu.put(0, pvtu_text(output_, options_.pieces, special_));
+      pvtu.close();
+    }
+    written.keep();
+  }
+
+ private:
+  // The kept cells split evenly into pieces; without a choice of cells, no
+  // pass is needed for that.
+  void plan() {
+    std::int64_t kept = options_.keep.empty() ? records_.elements() : count_kept();
+    int n = std::max(options_.pieces, 1);
+    if (options_.pieces > 0 && n > kept)
+      throw Fault("--pieces " + std::to_string(n) + ": more pieces than the " + std::to_string(kept) +
+                  " cells to write");
+    pieces_.assign(static_cast<std::size_t>(n), Piece{});
+    for (int p = 0; p < n; ++p) pieces_[std::size_t(p)].cells = kept / n * (p + 1) + kept % n * (p + 1) / n -
+                                                           (kept / n * p + kept % n * p / n);
+    special_ = records_.specials() > 0;
+    for (std::size_t p = 0; p < pieces_.size(); ++p) {
+      paths_.push_back(options_.pieces == 0 ? output_ : piece_path(output_, int(p) + 1));
+      layouts_.emplace_back();
+      layouts_.back().cells(static_cast<std::int64_t>(room(special_)), pieces_[p].cells);
+    }
+  }
+
+  // The cells kept, by a pass of their own, and the fault when a kind asked
+  // for is not in the drawing.
+  std::int64_t count_kept() {
+    std::set<std::string> held;
+    std::int64_t kept = 0;
+    std::int64_t count = -1;
+    for (std::int64_t e = 0, ne = records_.elements(); e < ne; ++e) {
+      poll(e);
+      std::int64_t m = static_cast<std::int64_t>(records_.element().size());
+      if (m == count) {
+        ++kept;
+        continue;
+      }
+      count = m;
+      const std::string& name = options_.kinds.of(m).name;
+      held.insert(name);
+      if (options_.keep.count(name)) {
+        ++kept;
+      } else {
+        // Runs of kept cells only are counted without a look-up.
+        count = -1;
+      }
+    }
+    std::set<std::string> missing;
+    for (const std::string& name : options_.keep)
+      if (!held.count(name)) missing.insert(name);
+    if (!missing.empty())
+      throw Fault("--cells: no cells of type " + joined(missing) + " in the mesh (it holds " + joined(held) + ")");
+    records_.restart();
+    return kept;
+  }
+
+  // Elements: the offsets, types and connectivity of each piece in turn.
+  // When a piece's cells are done, its window of nodes is known, and with it
+  // the place of every other array: the head and the end go in then, and the
+  // file is closed until the nodes come.
+  void write_cells(Written& written) {
+    Sorter sorter(options_);
+    std::size_t p = 0;
+    std::int64_t left = 0;
+    std::unique_ptr<OutFile> file;
+    std::unique_ptr<Region> connectivity, offsets, types;
+    std::int64_t offset = 0;
+    auto start = [&] {
+      Piece& piece = pieces_[p];
+      const Layout& at = layouts_[p];
+      written.add(paths_[p]);
+      file = std::make_unique<OutFile>(paths_[p]);
+      offsets = std::make_unique<Region>(*file, at.offsets, element_buffer / 2);
+      types = std::make_unique<Region>(*file, at.types, element_buffer / 8);
+      connectivity = std::make_unique<Region>(*file, at.connectivity + 8, element_buffer);
+      offsets->put(std::uint64_t(8 * piece.cells));
+      types->put(std::uint64_t(piece.cells));
+      left = piece.cells;
+      offset = 0;
+    };
+    auto finish = [&] {
+      Piece& piece = pieces_[p];
+      Layout& at = layouts_[p];
+      if (options_.pieces == 0) {
+        piece.lo = 0;
+        piece.hi = records_.nodes() - 1;
+      }
+      at.rest(piece, special_);
+      connectivity->flush();
+      offsets->flush();
+      types->flush();
+      if (piece.lo > 0) file->lower(at.connectivity + 8, piece.links, piece.lo);
+      file->put(at.connectivity, bytes(std::uint64_t(8 * piece.links)));
+      file->put(at.points, bytes(std::uint64_t(24 * piece.points())));
+      if (special_) file->put(at.special, bytes(std::uint64_t(8 * piece.points())));
+      file->put(0, head(piece, at, special_, std::size_t(at.base)));
+      file->put(at.end, tail);
+      file->close();
+      file.reset();
+    };
+    start();
+    for (std::int64_t e = 0, ne = records_.elements(); e < ne; ++e) {
+      poll(e);
+      std::span<const std::int64_t> nodes = records_.element();
+      const Kind* kind = sorter.kept(static_cast<std::int64_t>(nodes.size()));
+      if (!kind) continue;
+      if (left == 0) {
+        finish();
+        ++p;
+        start();
+      }
+      Piece& piece = pieces_[p];
+      auto [lo, hi] = std::minmax_element(nodes.begin(), nodes.end());
+      piece.lo = std::min(piece.lo, *lo - 1);
+      piece.hi = std::max(piece.hi, *hi - 1);
+      piece.links += static_cast<std::int64_t>(nodes.size());
+      // Within a piece, node numbers are written from 0 once its window is
+      // known: until then, as they stand in the file, less one.
+      if (kind->positions.empty()) {
+        for (std::int64_t node : nodes) connectivity->put(std::int64_t(node - 1));
+      } else {
+        for (int position : kind->positions) connectivity->put(std::int64_t(nodes[std::size_t(position)] - 1));
+      }
+      offset += static_cast<std::int64_t>(nodes.size());
+      offsets->put(offset);
+      types->put(kind->vtk);
+      --left;
+    }
+    finish();
+  }
+
+  static std::string bytes(std::uint64_t value) {
+    return {reinterpret_cast<const char*>(&value), sizeof value};
+  }
+
+  struct Open {
+    std::size_t piece;
+    std::unique_ptr<OutFile> file;
+    std::unique_ptr<Region> points, marks;
+  };
+
+  // Pass 2, nodes: each node to the pieces whose window holds it; a piece's
+  // file is open while the nodes pass through its window.
+  void write_nodes() {
+    std::vector<std::size_t> order = windows();
+    std::size_t buffer = std::clamp<std::size_t>((std::size_t{16} << 20) / pieces_.size(), 4096, element_buffer);
+    std::size_t next = 0;
+    std::vector<Open> open;
+    for (std::int64_t i = 0, nn = records_.nodes(); i < nn; ++i) {
+      poll(i);
+      std::array<double, 3> xyz = records_.node();
+      for (; next < order.size() && pieces_[order[next]].lo == i; ++next) {
+        std::size_t p = order[next];
+        const Layout& at = layouts_[p];
+        Open piece{p, std::make_unique<OutFile>(paths_[p], OutFile::patch), nullptr, nullptr};
+        piece.points = std::make_unique<Region>(*piece.file, at.points + 8, buffer);
+        if (special_) piece.marks = std::make_unique<Region>(*piece.file, at.special + 8, buffer / 3);
+        open.push_back(std::move(piece));
+      }
+      bool done = false;
+      for (Open& piece : open) {
+        piece.points->put(xyz.data(), sizeof xyz);
+        if (piece.marks) piece.marks->put(std::int64_t{-1});
+        done = done || pieces_[piece.piece].hi == i;
+      }
+      if (done) {
+        for (Open& piece : open) {
+          if (pieces_[piece.piece].hi != i) continue;
+          piece.points->flush();
+          if (piece.marks) piece.marks->flush();
+          piece.file->close();
+          piece.file.reset();
+        }
+        std::erase_if(open, [](const Open& piece) { return !piece.file; });
+      }
+    }
+  }
+
+  // The pieces of a window, by its first node.
+  std::vector<std::size_t> windows() const {
+    std::vector<std::size_t> order;
+    for (std::size_t p = 0; p < pieces_.size(); ++p)
+      if (pieces_[p].points() > 0) order.push_back(p);
+    std::stable_sort(order.begin(), order.end(),
+                     [this](std::size_t a, std::size_t b) { return pieces_[a].lo < pieces_[b].lo; });
+    return order;
+  }
+
+  // Pass 2, special nodes: a mark of 0 (the first point set, as meshio
+  // turns sets into data) over the -1 of each piece that holds the node.
+  void write_specials() {
+    std::int64_t ns = records_.specials();
+    if (ns == 0) return;
+    std::vector<std::size_t> order = windows();
+    std::vector<std::int64_t> reach(order.size());
+    std::int64_t most = -1;
+    for (std::size_t r = 0; r < order.size(); ++r) reach[r] = most = std::max(most, pieces_[order[r]].hi);
+    std::size_t cached = pieces_.size();
+    std::unique_ptr<OutFile> file;
+    const std::string zero = bytes(0);
+    for (std::int64_t s = 0; s < ns; ++s) {
+      poll(s);
+      std::int64_t j = records_.special() - 1;
+      std::size_t r = static_cast<std::size_t>(
+          std::upper_bound(order.begin(), order.end(), j,
+                           [this](std::int64_t node, std::size_t p) { return node < pieces_[p].lo; }) -
+          order.begin());
+      while (r-- > 0 && reach[r] >= j) {
+        std::size_t p = order[r];
+        const Piece& piece = pieces_[p];
+        if (piece.hi < j) continue;
+        if (p != cached) {
+          if (file) file->close();
+          file = std::make_unique<OutFile>(paths_[p], OutFile::patch);
+          cached = p;
+        }
+        file->put(layouts_[p].special + 8 + 8 * (j - piece.lo), zero);
+      }
+    }
+    if (file) file->close();
+  }
+
+  // A look every 65,536 records whether the caller wants the conversion stopped.
+  void poll(std::int64_t record) const {
+    if ((record & 0xffff) == 0 && stop_asked.load(std::memory_order_relaxed))
+      throw Fault(output_ + ": interrupted");
+  }
+
+  static bool same_file(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error);
+  }
+
+  Records records_;
+  std::string input_;
+  std::string output_;
+  const Options& options_;
+  std::vector<Piece> pieces_;
+  std::vector<Layout> layouts_;
+  std::vector<std::string> paths_;
+  bool special_ = false;
+};
+
+}  // namespace
+
+void interrupt(bool stop) { stop_asked.store(stop); }
+
+void convert(const std::string& input, const std::string& output, const Options& options) {
+  if (options.pieces < 0 || options.pieces > max_pieces)
+    throw Fault("--pieces " + std::to_string(options.pieces) + ": from 1 to " + std::to_string(max_pieces));
+  Converter(input, output, options).run();
+}
+
+}  // namespace bridge::vtu

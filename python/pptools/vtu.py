@@ -1,0 +1,141 @@
+"""A drawing of a mesh file written as VTK's .vtu, or as a .pvtu over
+pieces, by the core library streaming the records once (twice with a choice
+of cells): memory stays at some MiB whatever the size of the mesh.
+
+    from pptools import vtu
+    vtu.convert("job_th.zmf", "job_th.vtu")
+    vtu.convert("job_th.zmf", "job_th.pvtu", pieces=8)   # job_th_1.vtu ... job_th_8.vtu
+
+Cells, node orders and the point data "special" are those that meshio's
+own .vtu writer gives the mesh of pptools.read.
+"""
+
+import ctypes
+import os
+import threading
+
+import numpy as np
+
+from . import zmf
+
+MAX_PIECES = 4096
+_MESSAGE = 4096
+
+
+class VtuError(Exception):
+    """A conversion that failed: one line naming the file and the fault."""
+
+
+def library():
+    """The core library with the writer's entry declared; raises VtuError."""
+    from . import _core
+    try:
+        core = _core.lib()
+    except _core.Missing as error:
+        raise VtuError(str(error))
+    if core.ppt_vtu_convert.argtypes is None:
+        _declare(core)
+    return core
+
+
+def written(output, given):
+    """"vtu" or "pvtu" when the output is one that the core writes, from -o
+    or from its ending; else None."""
+    kind = given if given else os.path.splitext(output)[1].lower().lstrip(".")
+    return kind if kind in ("vtu", "pvtu") else None
+
+
+def run(options, sources):
+    """ppt-convert's conversion when the core writes it: a .zmf input and a
+    .vtu or .pvtu output; False for any other pair (meshio's). Raises VtuError."""
+    kind = written(options.output, options.output_format)
+    if sources != ["zmf"] or kind is None:
+        if options.pieces is not None:
+            raise VtuError("--pieces applies to a .zmf input and a .pvtu output")
+        return False
+    if kind == "vtu" and options.pieces is not None:
+        raise VtuError("--pieces: the output %s is no .pvtu" % options.output)
+    types = {}
+    for choice in options.nodes:
+        count, _, name = choice.partition("=")
+        try:
+            types[int(count)] = name
+        except ValueError:
+            raise VtuError("--nodes %s: COUNT=TYPE expected, e.g. 4=tetra" % choice)
+    try:
+        zmf.check_types(types)
+    except ValueError as error:
+        raise VtuError("--nodes: %s" % error)
+    cells = None
+    if options.cells is not None:
+        cells = {name.strip() for name in options.cells.split(",") if name.strip()}
+    pieces = (1 if options.pieces is None else options.pieces) if kind == "pvtu" else 0
+    if kind == "pvtu" and pieces < 1:
+        raise VtuError("--pieces %d: from 1 to %d" % (pieces, MAX_PIECES))
+    convert(options.input, options.output, options.drawing, types, cells, pieces)
+    return True
+
+
+def _kinds(types):
+    """The lines that tell the core the cell types chosen for node counts."""
+    from meshio._vtk_common import meshio_to_vtk_order, meshio_to_vtk_type
+    lines = []
+    for count, name in sorted((types or {}).items()):
+        if name not in meshio_to_vtk_type:
+            raise VtuError("%s cells have no VTK cell type" % name)
+        positions = zmf.FILE_POSITIONS.get(name, np.arange(count))
+        order = meshio_to_vtk_order(name)
+        if order is not None:
+            positions = positions[order]
+        lines.append(" ".join(str(v) for v in [count, name, meshio_to_vtk_type[name]] + list(positions)))
+    return "\n".join(lines)
+
+
+def convert(source, target, drawing=1, types=None, cells=None, pieces=0):
+    """Writes drawing `drawing` of the mesh file `source` to `target`: a .vtu
+    (pieces 0) or a .pvtu over `pieces` files named after it (job_1.vtu, ...),
+    each with its share of the elements and the window of nodes they use.
+    `types` maps node counts to cell types as in pptools.read, `cells` keeps
+    the cells of those meshio types only. Raises VtuError."""
+    core = library()
+    zmf.check_types(types)
+    if not 0 <= pieces <= MAX_PIECES:
+        raise VtuError("--pieces %d: from 1 to %d" % (pieces, MAX_PIECES))
+    message = ctypes.create_string_buffer(_MESSAGE)
+    arguments = (os.fsencode(source), os.fsencode(target), drawing, pieces, _kinds(types).encode(),
+                 ",".join(sorted(cells or ())).encode(), message, _MESSAGE)
+    # In a thread of its own, so that Ctrl-C is heard at once: the core then
+    # stops and removes what it wrote before the interrupt goes on. An Event,
+    # not join(), tells the end: an interrupted join() may return early.
+    status, done = [], threading.Event()
+
+    def work():
+        try:
+            status.append(core.ppt_vtu_convert(*arguments))
+        finally:
+            done.set()
+
+    core.ppt_vtu_interrupt(0)
+    threading.Thread(target=work, daemon=True).start()
+    try:
+        while not done.wait(0.1):
+            pass
+    except KeyboardInterrupt:
+        core.ppt_vtu_interrupt(1)
+        while not done.is_set():
+            try:
+                done.wait()
+            except KeyboardInterrupt:
+                pass
+        raise
+    if status[0] != 0:
+        raise VtuError(message.value.decode("utf-8", "replace"))
+
+
+def _declare(core):
+    function = core.ppt_vtu_convert
+    function.argtypes = [ctypes.c_char_p, ctypes.c_char_p, ctypes.c_int, ctypes.c_int, ctypes.c_char_p,
+                         ctypes.c_char_p, ctypes.c_char_p, ctypes.c_size_t]
+    function.restype = ctypes.c_int
+    core.ppt_vtu_interrupt.argtypes = [ctypes.c_int]
+    core.ppt_vtu_interrupt.restype = None
