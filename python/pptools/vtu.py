@@ -76,18 +76,29 @@ def run(options, sources):
     return True
 
 
+# VTK's numbers of meshio's cell types, as meshio's own .vtu writer gives
+# them, and the orders in which that writer lists their nodes where they
+# differ from meshio's (the wedge's first triangle turns the other way).
+VTK_TYPES = {
+    "vertex": 1, "line": 3, "triangle": 5, "polygon": 7, "quad": 9, "tetra": 10, "hexahedron": 12,
+    "wedge": 13, "pyramid": 14, "line3": 21, "triangle6": 22, "quad8": 23, "tetra10": 24,
+    "hexahedron20": 25, "wedge15": 26, "pyramid13": 27, "quad9": 28, "hexahedron27": 29,
+    "wedge12": 31, "hexahedron24": 33,
+}
+VTK_ORDERS = {"wedge": np.array([0, 2, 1, 3, 5, 4])}
+
+
 def _kinds(types):
     """The lines that tell the core the cell types chosen for node counts."""
-    from meshio._vtk_common import meshio_to_vtk_order, meshio_to_vtk_type
     lines = []
     for count, name in sorted((types or {}).items()):
-        if name not in meshio_to_vtk_type:
+        if name not in VTK_TYPES:
             raise VtuError("%s cells have no VTK cell type" % name)
         positions = zmf.FILE_POSITIONS.get(name, np.arange(count))
-        order = meshio_to_vtk_order(name)
+        order = VTK_ORDERS.get(name)
         if order is not None:
             positions = positions[order]
-        lines.append(" ".join(str(v) for v in [count, name, meshio_to_vtk_type[name]] + list(positions)))
+        lines.append(" ".join(str(v) for v in [count, name, VTK_TYPES[name]] + list(positions)))
     return "\n".join(lines)
 
 
