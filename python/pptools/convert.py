@@ -211,7 +211,7 @@ def main(argv=None):
         options = parser().parse_args(argv)
         sources = file_formats(options.input, options.input_format)
         try:
-            if vtu.run(options, sources):
+            if vtu.run(options, sources, node_types(options.nodes)):
                 return 0
         except vtu.VtuError as error:
             raise Failure(str(error))

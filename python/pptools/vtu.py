@@ -45,9 +45,10 @@ def written(output, given):
     return kind if kind in ("vtu", "pvtu") else None
 
 
-def run(options, sources):
+def run(options, sources, types):
     """ppt-convert's conversion when the core writes it: a .zmf input and a
-    .vtu or .pvtu output; False for any other pair (meshio's). Raises VtuError."""
+    .vtu or .pvtu output; False for any other pair (meshio's). `types` are
+    the cell types chosen by -n, checked. Raises VtuError."""
     kind = written(options.output, options.output_format)
     if sources != ["zmf"] or kind is None:
         if options.pieces is not None:
@@ -55,17 +56,6 @@ def run(options, sources):
         return False
     if kind == "vtu" and options.pieces is not None:
         raise VtuError("--pieces: the output %s is no .pvtu" % options.output)
-    types = {}
-    for choice in options.nodes:
-        count, _, name = choice.partition("=")
-        try:
-            types[int(count)] = name
-        except ValueError:
-            raise VtuError("--nodes %s: COUNT=TYPE expected, e.g. 4=tetra" % choice)
-    try:
-        zmf.check_types(types)
-    except ValueError as error:
-        raise VtuError("--nodes: %s" % error)
     cells = None
     if options.cells is not None:
         cells = {name.strip() for name in options.cells.split(",") if name.strip()}
