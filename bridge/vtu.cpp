@@ -248,8 +248,8 @@ class Converter {
     write_nodes();
     write_specials();
     if (options_.pieces > 0) {
-      written.add(output_);
       OutFile pvtu(output_);
+      written.add(output_);
       pvtu.put(0, pvtu_text(output_, options_.pieces, special_));
       pvtu.close();
     }
@@ -261,6 +261,8 @@ class Converter {
   // pass is needed for that.
   void plan() {
     std::int64_t kept = options_.keep.empty() ? records_.elements() : count_kept();
+    // A file without cells shows nothing: refused, as every other output is.
+    if (kept == 0) throw Fault(output_ + ": not written: no cell left to write");
     int n = std::max(options_.pieces, 1);
     if (options_.pieces > 0 && n > kept)
       throw Fault("--pieces " + std::to_string(n) + ": more pieces than the " + std::to_string(kept) +
@@ -322,8 +324,10 @@ class Converter {
     auto start = [&] {
       Piece& piece = pieces_[p];
       const Layout& at = layouts_[p];
-      written.add(paths_[p]);
+      // Added once opened: a path that could not be opened (a folder, say)
+      // is not this run's to remove.
       file = std::make_unique<OutFile>(paths_[p]);
+      written.add(paths_[p]);
       offsets = std::make_unique<Region>(*file, at.offsets, element_buffer / 2);
       types = std::make_unique<Region>(*file, at.types, element_buffer / 8);
       connectivity = std::make_unique<Region>(*file, at.connectivity + 8, element_buffer);

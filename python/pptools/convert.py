@@ -210,6 +210,7 @@ def main(argv=None):
     try:
         options = parser().parse_args(argv)
         sources = file_formats(options.input, options.input_format)
+        check_output(options.output)
         try:
             if vtu.run(options, sources, node_types(options.nodes)):
                 return 0
@@ -219,7 +220,6 @@ def main(argv=None):
         keep = None
         if options.cells is not None:
             keep = {name.strip() for name in options.cells.split(",") if name.strip()}
-        check_output(options.output)
         mesh = read(options.input, sources, options)
         if not isinstance(mesh.cell_data, dict):
             mesh.cell_data = {}

@@ -261,6 +261,8 @@ TOOL_RUNS = [
     (["-c", "line", "mixed.vtu", "lines.stl"], None, 1,
      ["warning: 2 cells left out", "lines.stl: not written: no cell left to write"], "-lines.stl"),
     (["-n", "4", "mixed.zmf", "x.vtu"], None, 1, ["--nodes 4: COUNT=TYPE expected"], "-x.vtu"),
+    (["empty.zmf", "x.vtu"], None, 1, ["x.vtu: not written: no cell left to write"], "-x.vtu"),
+    (["mixed.zmf", "folder.vtu"], None, 1, ["folder.vtu: is a folder"], None),
     (["-n", "4=hexahedron", "mixed.zmf", "x.vtu"], None, 1, ["--nodes: a hexahedron cell has not 4 nodes"], None),
     (["--bogus", "mixed.vtu", "x.vtu"], None, 1, ["unrecognized arguments: --bogus"], None),
     (["-o", "nonsense", "mixed.vtu", "x"], None, 1, ["unknown format 'nonsense'"], None),
@@ -298,6 +300,8 @@ def tool_inputs(work):
         os.makedirs(os.path.join(work, folder))
     with open(os.path.join(work, "folder.zmf"), "w") as handle:
         handle.write("\n".join(GOOD) + "\n")
+    with open(os.path.join(work, "empty.zmf"), "w") as handle:
+        handle.write("Empty\nNONE\n    0       1       0\n    1 0 0 0\n")
     for name, text in (("fake", "__version__ = '7.0.0'\n"), ("broken", "raise ImportError('broken')\n")):
         os.makedirs(os.path.join(work, name, "meshio"))
         with open(os.path.join(work, name, "meshio", "__init__.py"), "w") as handle:
