@@ -22,10 +22,9 @@ constexpr std::int64_t max_kept = 1 << 16;
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view file(reinterpret_cast<const char*>(data), size);
+void fuzz::one_input(std::string_view file) {
   try {
-    bridge::Records records = bridge::Records::over(file, "fuzz.zmf", 1 + static_cast<int>(size % 2));
+    bridge::Records records = bridge::Records::over(file, "fuzz.zmf", 1 + static_cast<int>(file.size() % 2));
     std::vector<std::int64_t> first;
     for (int pass = 0; pass < 2; ++pass, records.restart()) {
       std::vector<std::int64_t> seen;
@@ -53,5 +52,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const bridge::Fault& fault) {
     check(std::strchr(fault.what(), '\n') == nullptr, "a message of more than one line");
   }
-  return 0;
 }
