@@ -399,45 +399,45 @@ def check_stl(rodmesh, source_dir, work):
     return 1 if failures else 0
 
 
-def main(argv):
-    if len(argv) != 5 or argv[1] not in ("read", "roundtrip", "road", "tools", "stl"):
-        sys.stderr.write(__doc__)
+# Debian's package of each tool that a check may need.
+PACKAGES = {"gmsh": "gmsh", "pvbatch": "paraview", "xvfb-run": "xvfb", "mpiexec": "openmpi-bin",
+            "admesh": "admesh"}
+
+
+def run_checks(argv, checks, needs):
+    """The command line of a test script: MODE RODMESH SOURCE_DIR WORK_DIR.
+    Runs checks[MODE](rodmesh, source_dir, work) in WORK_DIR/MODE, or skips
+    (status 77, naming the Debian packages) when a tool of needs[MODE] or
+    meshio is missing."""
+    if len(argv) != 5 or argv[1] not in checks:
+        sys.stderr.write(sys.modules["__main__"].__doc__ or "")
         return 2
     mode = argv[1]
     rodmesh, source_dir, work = (os.path.abspath(path) for path in argv[2:])
-    try:
-        import meshio  # noqa: F401
-        import numpy  # noqa: F401
-    except ImportError:
-        print("meshio or numpy is not installed: skipped (Debian packages python3-meshio, python3-numpy)")
-        return SKIP
-    packages = {"gmsh": "gmsh", "pvbatch": "paraview", "xvfb-run": "xvfb"}
-    missing = [package for tool, package in packages.items() if shutil.which(tool) is None]
-    if importlib.util.find_spec("paraview") is None:  # pvbatch's modules
-        missing.append("python3-paraview")
-    if mode == "road" and missing:
-        print("gmsh, pvbatch or xvfb-run not installed: skipped (Debian packages %s)" % ", ".join(missing))
-        return SKIP
-    if mode == "stl" and shutil.which("admesh") is None:
-        print("admesh not installed: skipped")
+    missing = [module for module in ("meshio", "numpy") if importlib.util.find_spec(module) is None]
+    missing = ["python3-" + module for module in missing]
+    missing += [PACKAGES[tool] for tool in needs.get(mode, ()) if shutil.which(tool) is None]
+    if "pvbatch" in needs.get(mode, ()) and importlib.util.find_spec("paraview") is None:
+        missing.append("python3-paraview")  # pvbatch's modules
+    if missing:
+        print("%s not installed: skipped" % ", ".join(missing))
         return SKIP
     sys.path.insert(0, os.path.join(source_dir, "python"))
     work = os.path.join(work, mode)
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     try:
-        if mode == "read":
-            return check_read(source_dir, work)
-        if mode == "roundtrip":
-            return check_roundtrip(rodmesh, source_dir, work)
-        if mode == "tools":
-            return check_tools(source_dir, work)
-        if mode == "stl":
-            return check_stl(rodmesh, source_dir, work)
-        return check_road(rodmesh, source_dir, work)
+        return checks[mode](rodmesh, source_dir, work)
     except AssertionError as error:
         print("FAILED: %s" % error)
         return 1
+
+
+def main(argv):
+    checks = {"read": lambda rodmesh, source, work: check_read(source, work),
+              "roundtrip": check_roundtrip, "road": check_road,
+              "tools": lambda rodmesh, source, work: check_tools(source, work), "stl": check_stl}
+    return run_checks(argv, checks, {"road": ("gmsh", "pvbatch", "xvfb-run"), "stl": ("admesh",)})
 
 
 if __name__ == "__main__":

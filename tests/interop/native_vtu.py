@@ -8,13 +8,11 @@ Exits 77 (skipped) when meshio, or for paraview pvbatch, xvfb-run or mpiexec, is
 
 import os
 import re
-import shutil
 import subprocess
 import sys
 
 import meshes
 
-SKIP = 77
 HERE = os.path.dirname(os.path.abspath(__file__))
 WIDTH, HEIGHT = 0.1, 0.2
 
@@ -151,30 +149,8 @@ def check_paraview(rodmesh, source_dir, work):
 
 
 def main(argv):
-    if len(argv) != 5 or argv[1] not in ("meshio", "paraview"):
-        sys.stderr.write(__doc__)
-        return 2
-    mode = argv[1]
-    rodmesh, source_dir, work = (os.path.abspath(path) for path in argv[2:])
-    try:
-        import meshio  # noqa: F401
-        import numpy  # noqa: F401
-    except ImportError:
-        print("meshio or numpy is not installed: skipped")
-        return SKIP
-    missing = [tool for tool in ("pvbatch", "xvfb-run", "mpiexec") if shutil.which(tool) is None]
-    if mode == "paraview" and missing:
-        print("%s not installed: skipped" % ", ".join(missing))
-        return SKIP
-    sys.path.insert(0, os.path.join(source_dir, "python"))
-    work = os.path.join(work, "vtu-" + mode)
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    try:
-        return (check_meshio if mode == "meshio" else check_paraview)(rodmesh, source_dir, work)
-    except AssertionError as error:
-        print("FAILED: %s" % error)
-        return 1
+    return meshes.run_checks(argv, {"meshio": check_meshio, "paraview": check_paraview},
+                             {"paraview": ("pvbatch", "xvfb-run", "mpiexec")})
 
 
 if __name__ == "__main__":
