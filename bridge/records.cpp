@@ -364,7 +364,6 @@ void Records::head(int drawing) {
     elements_ = counts[0];
     nodes_ = counts[1];
     specials_ = counts[2];
-    if (nodes_ < 1) fail(token_line_, "the count line: no node (a drawing holds at least one)");
     element_ = node_ = special_ = 0;
     if (k < drawing) {
       while (element_ < elements_) element();

@@ -219,14 +219,14 @@ def write(filename, mesh, header=None, label=None):
     header = _text(header if header is not None else info.get(HEADER_KEY, DEFAULT_HEADER), "header")
     label = _text(label if label is not None else info.get(LABEL_KEY, DEFAULT_LABEL), "drawing label")
     points = np.asarray(mesh.points)
+    if points.size == 0:
+        points = np.empty((0, 3))
     if points.ndim != 2 or points.shape[1] not in (2, 3):
         raise meshio.WriteError("points must have 2 or 3 coordinates")
     if points.shape[1] == 2:
         points = np.column_stack([points, np.zeros(len(points))])
     points = np.ascontiguousarray(points, dtype=np.float64)
     nn = len(points)
-    if nn == 0:
-        raise meshio.WriteError("a mesh without points: a mesh file holds at least one node")
     bad = _core.nonfinite(points)
     if bad >= 0:
         raise meshio.WriteError("point %d has a coordinate that is not finite: a mesh file cannot hold it" % bad)
