@@ -106,12 +106,27 @@ def path_bytes(path):
     return os.fsencode(path)
 
 
+# The core takes a drawing's number as a C int: a larger one must not wrap
+# round to another drawing.
+LAST_DRAWING = 2 ** 31 - 1
+
+
+def drawing_fault(name, drawing):
+    """The fault of a drawing number that no file can hold, or None."""
+    if drawing > LAST_DRAWING:
+        return "%s: drawing %d asked: drawings are numbered up to %d" % (name, drawing, LAST_DRAWING)
+    return None
+
+
 class Reading:
     """One drawing of a mesh file being read; a context manager."""
 
     def __init__(self, name, drawing, data=None):
         """name: a path, or the name in messages of `data`, the file's bytes."""
         self.lib = lib()
+        fault = drawing_fault(name, drawing)
+        if fault:
+            raise Fault(fault)
         self.data = data  # kept alive while the core reads it
         self.handle = self.lib.ppt_read_open(path_bytes(name), data, len(data) if data is not None else 0, drawing)
         if not self.handle:

@@ -16,7 +16,7 @@ import threading
 
 import numpy as np
 
-from . import zmf
+from . import _core, zmf
 
 MAX_PIECES = 4096
 _MESSAGE = 4096
@@ -28,7 +28,6 @@ class VtuError(Exception):
 
 def library():
     """The core library with the writer's entry declared; raises VtuError."""
-    from . import _core
     try:
         core = _core.lib()
     except _core.Missing as error:
@@ -100,6 +99,9 @@ def convert(source, target, drawing=1, types=None, cells=None, pieces=0):
     the cells of those meshio types only. Raises VtuError."""
     core = library()
     zmf.check_types(types)
+    fault = _core.drawing_fault(source, drawing)
+    if fault:
+        raise VtuError(fault)
     if not 0 <= pieces <= MAX_PIECES:
         raise VtuError("--pieces %d: from 1 to %d" % (pieces, MAX_PIECES))
     message = ctypes.create_string_buffer(_MESSAGE)

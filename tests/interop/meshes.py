@@ -99,6 +99,7 @@ FAULTS = [
      "line 17: the file ends where the z coordinate of node 3 is due"),
     (GOOD + GOOD[1:], ["-d", "2"], None),
     (GOOD + GOOD[1:], ["-d", "3"], "line 18: drawing 3 asked, the file holds 2"),
+    (GOOD + GOOD[1:], ["-d", "4294967297"], "drawing 4294967297 asked: drawings are numbered up to"),
 ]
 
 
