@@ -7,12 +7,12 @@
 #include <string_view>
 
 #include "toolkit/exactreal.hpp"
+#include "toolkit/numbers.hpp"
 
 namespace bridge {
 
-// The general paths, for every token that the fast paths leave.
-bool slow_int(std::string_view token, std::int64_t& value);
-bool slow_real(std::string_view token, double& value);
+// The general paths, toolkit::recint and toolkit::recreal, take every token
+// that the fast paths leave.
 
 inline bool digit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
 
@@ -24,7 +24,7 @@ inline bool record_int(std::string_view token, std::int64_t& value) {
   const bool negative = p != e && *p == '-';
   if (p != e && (*p == '+' || *p == '-')) ++p;
   // Eighteen digits cannot overflow; longer words take the general path.
-  if (p == e || e - p > 18) return slow_int(token, value);
+  if (p == e || e - p > 18) return toolkit::recint(token, value);
   std::int64_t v = 0;
   for (; p != e; ++p) {
     if (!digit(*p)) return false;
@@ -55,7 +55,7 @@ inline bool record_real(std::string_view token, double& value) {
   }
   // Nineteen digits stay below 2^64: the mantissa is whole, and exactreal
   // tells whether it is exact.
-  if (digits == 0 || digits > 19) return slow_real(token, value);
+  if (digits == 0 || digits > 19) return toolkit::recreal(token, value);
   int scale = -static_cast<int>(decimals);
   if (p != e && (*p == 'e' || *p == 'E')) {
     ++p;
@@ -67,9 +67,9 @@ inline bool record_real(std::string_view token, double& value) {
     if (p == start) return false;
     scale += down ? -x : x;
   }
-  if (p != e) return slow_real(token, value);
+  if (p != e) return toolkit::recreal(token, value);
   double v;
-  if (!toolkit::exactreal(m, scale, v)) return slow_real(token, value);
+  if (!toolkit::exactreal(m, scale, v)) return toolkit::recreal(token, value);
   value = negative ? -v : v;
   return true;
 }

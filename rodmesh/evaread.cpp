@@ -9,6 +9,7 @@
 #include "rodmesh/meshread.hpp"
 #include "toolkit/diagnostics.hpp"
 #include "toolkit/files.hpp"
+#include "toolkit/numbers.hpp"
 #include "toolkit/reader.hpp"
 
 namespace rodmesh {
@@ -30,10 +31,10 @@ void read_values(int ne, const std::string& name, toolkit::Vec1<double> values) 
   std::string_view token;
   for (int i = 1; i <= ne; ++i) {
     std::int64_t number = 0;
-    if (!reader.token(token) || !record_int(token, number)) errmsg("Unexpected end of file", i);
+    if (!reader.token(token) || !toolkit::recint(token, number)) errmsg("Unexpected end of file", i);
     if (number != i) errmsg("Wrong element number", i);
     double value = 0.0;
-    if (!reader.token(token) || !record_real(token, value)) errmsg("Unexpected end of file", i);
+    if (!reader.token(token) || !toolkit::recreal(token, value)) errmsg("Unexpected end of file", i);
     if (!std::isfinite(value)) errmsg("Value out of range", i);
     // A last line without line feed ends at the end of the file: its value
     // was read whole and stands.

@@ -46,7 +46,7 @@ std::int64_t next_int(toolkit::Reader& reader, Section where, int i) {
   std::string_view token;
   if (!reader.token(token)) stop_at(where, i, "Unexpected end of file");
   std::int64_t value = 0;
-  if (!record_int(token, value)) stop_at(where, i, "Integer expected");
+  if (!toolkit::recint(token, value)) stop_at(where, i, "Integer expected");
   return value;
 }
 
@@ -54,7 +54,7 @@ double next_real(toolkit::Reader& reader, Section where, int i) {
   std::string_view token;
   if (!reader.token(token)) stop_at(where, i, "Unexpected end of file");
   double value = 0.0;
-  if (!record_real(token, value)) stop_at(where, i, "Real number expected");
+  if (!toolkit::recreal(token, value)) stop_at(where, i, "Real number expected");
   if (!std::isfinite(value)) stop_at(where, i, "Real number out of range");
   return value;
 }
@@ -68,15 +68,6 @@ int next_count(toolkit::Reader& reader) {
 
 }  // namespace
 
-bool record_int(std::string_view token, std::int64_t& value) {
-  return token.size() <= toolkit::token_limit && toolkit::toint(token, value);
-}
-
-bool record_real(std::string_view token, double& value) {
-  if (token.size() > toolkit::token_limit || !toolkit::isrecreal(token)) return false;
-  value = toolkit::toreal(token);
-  return true;
-}
 
 void read_head(toolkit::Reader& reader, Titles& titles, Mesh& mesh) {
   titles.header = read_title(reader, header_length);

@@ -26,10 +26,4 @@ void check_records(toolkit::Reader& reader, Mesh& mesh);
 // out, with the same messages.
 void read_mesh(toolkit::Reader& reader, Mesh& mesh);
 
-// The next token as a number of the record sections: false when it is not
-// one, or longer than any line of the formats. A real beyond the range of a
-// double gives an infinity.
-bool record_int(std::string_view token, std::int64_t& value);
-bool record_real(std::string_view token, double& value);
-
 }  // namespace rodmesh

@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 
+#include "toolkit/reader.hpp"
 #include "toolkit/scanning.hpp"
 
 namespace toolkit {
@@ -108,7 +109,20 @@ bool toint(std::string_view word, std::int64_t& value) {
   const char* first = word.data();
   const char* last = first + word.size();
   while (first != last && *first == ' ') ++first;
-  return scanint(first, last, value) == last;
+  // An empty view may have no address: its end is then the null that
+  // scanint gives for "no digits".
+  const char* const end = scanint(first, last, value);
+  return end != nullptr && end == last;
+}
+
+bool recint(std::string_view token, std::int64_t& value) {
+  return token.size() <= token_limit && toint(token, value);
+}
+
+bool recreal(std::string_view token, double& value) {
+  if (token.size() > token_limit || !isrecreal(token)) return false;
+  value = toreal(token);
+  return true;
 }
 
 double toreal(std::string_view word) {

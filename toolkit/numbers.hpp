@@ -38,6 +38,12 @@ bool isrecreal(std::string_view token);
 // any other word.
 bool toint(std::string_view word, std::int64_t& value);
 
+// A token of a record section as a number: false when it is not one
+// (toint's integers; isrecreal's reals), or longer than any line of the
+// formats. A real beyond the range of a double gives an infinity.
+bool recint(std::string_view token, std::int64_t& value);
+bool recreal(std::string_view token, double& value);
+
 // Whether an integer that toint or scanint gave fits a signed 32-bit
 // number, as counts, answers and options must.
 inline bool fits32(std::int64_t value) { return value >= INT32_MIN && value <= INT32_MAX; }

@@ -9,7 +9,7 @@
 namespace toolkit {
 
 // Room that one formatted value may need: the largest double has 309 integer
-// digits, then the point, up to 17 decimals and a sign.
+// digits, then the point, the decimals (8 at most) and a sign.
 inline constexpr std::size_t fixed_room = 340;
 
 // Writes value as printf("%W.Plf") would, at out, for the writers' hot

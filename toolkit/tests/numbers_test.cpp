@@ -91,6 +91,9 @@ TEST(NumberConversions, IntegersSaturateAndRealsRoundAsTheStandardConversion) {
     std::int64_t value = 0;
     EXPECT_FALSE(toolkit::toint(word, value)) << word;
   }
+  // The end of a token stream: a view with no address at all.
+  std::int64_t none = 0;
+  EXPECT_FALSE(toolkit::toint(std::string_view(), none));
 
   for (const char* word : {"0.1", "-1.5", "+2.", ".25e1", "1E+0005", "  3.14159265358979", "1e-300", "2.5e-320",
                            "123456789012345678901234567890", "0.000000000000000000000000000001"})
