@@ -138,15 +138,7 @@ std::int64_t ppt_read_runs(void* handle, int guess) {
 [[gnu::visibility("default")]]
 int ppt_read_check(void* handle) {
   auto* reading = static_cast<bridge::Reading*>(handle);
-  return guarded([&] {
-           bridge::Records& records = reading->records;
-           records.restart();
-           for (std::int64_t i = 0; i < records.elements(); ++i) records.element();
-           for (std::int64_t i = 0; i < records.nodes(); ++i) records.node();
-           for (std::int64_t i = 0; i < records.specials(); ++i) records.special();
-         })
-             ? 0
-             : -1;
+  return guarded([&] { reading->records.check(); }) ? 0 : -1;
 }
 
 // The runs of the first pass: node count and elements, one pair each.

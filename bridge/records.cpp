@@ -76,10 +76,13 @@ Records::Records(std::unique_ptr<Source> source, std::string name, int drawing)
   // A file in memory, or a small file, needs no more than its size.
   struct stat status;
   std::size_t size = block;
-  if (source_->fd < 0)
+  if (source_->fd < 0) {
     size = source_->bytes.size();
-  else if (::fstat(source_->fd, &status) == 0 && S_ISREG(status.st_mode))
+    size_ = static_cast<std::int64_t>(size);
+  } else if (::fstat(source_->fd, &status) == 0 && S_ISREG(status.st_mode)) {
     size = static_cast<std::size_t>(status.st_size);
+    size_ = static_cast<std::int64_t>(status.st_size);
+  }
   capacity_ = std::min(size, block) + margin;
   buffer_.reset(new char[capacity_ + slack]);
   std::memset(buffer_.get(), 0, slack);
@@ -384,6 +387,18 @@ void Records::restart() {
   eof_ = false;
   line_ = start_line_;
   element_ = node_ = special_ = 0;
+}
+
+bool Records::too_short(std::int64_t numbers) const {
+  return size_ >= 0 && numbers > 0 && size_ - start_offset_ < 2 * numbers - 1;
+}
+
+void Records::check() {
+  restart();
+  for (std::int64_t i = 0; i < elements_; ++i) element();
+  for (std::int64_t i = 0; i < nodes_; ++i) node();
+  for (std::int64_t i = 0; i < specials_; ++i) special();
+  restart();
 }
 
 // The faults of the records, away from the hot paths: each names the record

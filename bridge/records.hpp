@@ -54,6 +54,14 @@ class Records {
   // Back before the first element record, for a second pass.
   void restart();
 
+  // Whether the rest of the file is too short for `numbers` more numbers of
+  // the records (a digit and a blank each, at least); false when its size is
+  // unknown. Counts are checked so before output is laid out for them.
+  bool too_short(std::int64_t numbers) const;
+  // Reads and checks every record without keeping any, then restarts: says
+  // where a file too short for its counts falls short.
+  void check();
+
  private:
   struct Source;
   Records(std::unique_ptr<Source> source, std::string name, int drawing);
@@ -98,6 +106,7 @@ class Records {
   std::int64_t start_offset_ = 0;
   std::int64_t start_line_ = 0;
   std::int64_t offset_ = 0;  // the offset of buffer_[end_] in the file
+  std::int64_t size_ = -1;   // the file's size, where it has one
 
   // Records handed out in the current pass, per section.
   std::int64_t element_ = 0;

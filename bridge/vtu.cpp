@@ -50,6 +50,10 @@ Kinds::Kinds() : polygon_{"polygon", 7, {}} {
 
 void Kinds::choose(int count, Kind kind) {
   if (count < 1) throw std::invalid_argument("a node count of " + std::to_string(count));
+  // A size check first: a count from a caller may be far beyond any order.
+  if (!kind.positions.empty() && kind.positions.size() != static_cast<std::size_t>(count))
+    throw std::invalid_argument("the node order of " + kind.name + " is no order of " + std::to_string(count) +
+                                " nodes");
   if (!kind.positions.empty()) {
     std::vector<int> sorted = kind.positions;
     std::sort(sorted.begin(), sorted.end());
@@ -260,6 +264,10 @@ class Converter {
   // The kept cells split evenly into pieces; without a choice of cells, no
   // pass is needed for that.
   void plan() {
+    // Counts that the file cannot hold would lay out an output of their size
+    // before the records run out: the records say where they fall short.
+    if (records_.too_short(2 * records_.elements() + 4 * records_.nodes() + 2 * records_.specials()))
+      records_.check();
     std::int64_t kept = options_.keep.empty() ? records_.elements() : count_kept();
     // A file without cells shows nothing: refused, as every other output is.
     if (kept == 0) throw Fault(output_ + ": not written: no cell left to write");
@@ -363,6 +371,7 @@ class Converter {
       const Kind* kind = sorter.kept(static_cast<std::int64_t>(nodes.size()));
       if (!kind) continue;
       if (left == 0) {
+        if (p + 1 == pieces_.size()) changed();
         finish();
         ++p;
         start();
@@ -384,8 +393,12 @@ class Converter {
       types->put(kind->vtk);
       --left;
     }
+    // The cells were counted by a pass of their own (--cells).
+    if (p + 1 != pieces_.size() || left != 0) changed();
     finish();
   }
+
+  [[noreturn]] void changed() const { throw Fault(input_ + ": the file changed while it was read"); }
 
   static std::string bytes(std::uint64_t value) {
     return {reinterpret_cast<const char*>(&value), sizeof value};

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "bridge/records.hpp"
 #include "bridge/vtu.hpp"
@@ -29,6 +32,19 @@ std::string summary(const std::string& path) {
   std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::string text = "P" + after(file, "NumberOfPoints=\"") + " C" + after(file, "NumberOfCells=\"");
   std::size_t base = file.find('_', file.find("<AppendedData")) + 1;
+  // Each point as x + 2y + 4z: the meshes below have one distinct value a point.
+  std::string at = after(file, "Name=\"Points\" NumberOfComponents=\"3\" format=\"appended\" offset=\"");
+  if (!at.empty()) {
+    std::size_t offset = base + std::stoul(at);
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, file.data() + offset, 8);
+    text += " x=";
+    for (std::size_t k = 0; k < bytes / 24; ++k) {
+      double xyz[3];
+      std::memcpy(xyz, file.data() + offset + 8 + k * 24, 24);
+      text += std::to_string(static_cast<int>(xyz[0] + 2 * xyz[1] + 4 * xyz[2])) + (k + 1 < bytes / 24 ? "," : "");
+    }
+  }
   for (const char* name : {"connectivity", "offsets", "types", "special"}) {
     std::string at = after(file, std::string("Name=\"") + name + "\" format=\"appended\" offset=\"");
     if (at.empty()) continue;
@@ -61,18 +77,28 @@ TEST(Vtu, WritesCellsAndWindowsOrFailsLeavingNothing) {
   std::string bad_node = mesh;
   bad_node.replace(bad_node.find("\n4 0 0 1\n"), 9, "\n4 0 x 1\n");
   const Case cases[] = {
-      {0, {}, mesh, {"P6 C3 c=0,1,0,2,1,3,5,4,4,5 o=2,8,10 t=3,13,3 s=-1,-1,-1,-1,-1,0"}},
-      {2, {}, mesh, {"P2 C1 c=0,1 o=2 t=3 s=-1,-1", "P6 C2 c=0,2,1,3,5,4,4,5 o=6,8 t=13,3 s=-1,-1,-1,-1,-1,0"}},
-      {3, {}, mesh, {"P2 C1 c=0,1 o=2 t=3 s=-1,-1", "P6 C1 c=0,2,1,3,5,4 o=6 t=13 s=-1,-1,-1,-1,-1,0",
-                     "P2 C1 c=0,1 o=2 t=3 s=-1,0"}},
-      {0, {"line"}, mesh, {"P6 C2 c=0,1,4,5 o=2,4 t=3,3 s=-1,-1,-1,-1,-1,0"}},
-      {2, {"line"}, mesh, {"P2 C1 c=0,1 o=2 t=3 s=-1,-1", "P2 C1 c=0,1 o=2 t=3 s=-1,0"}},
+      {0, {}, mesh, {"P6 C3 x=0,1,2,4,5,6 c=0,1,0,2,1,3,5,4,4,5 o=2,8,10 t=3,13,3 s=-1,-1,-1,-1,-1,0"}},
+      {2, {}, mesh, {"P2 C1 x=0,1 c=0,1 o=2 t=3 s=-1,-1", "P6 C2 x=0,1,2,4,5,6 c=0,2,1,3,5,4,4,5 o=6,8 t=13,3 s=-1,-1,-1,-1,-1,0"}},
+      {3, {}, mesh, {"P2 C1 x=0,1 c=0,1 o=2 t=3 s=-1,-1", "P6 C1 x=0,1,2,4,5,6 c=0,2,1,3,5,4 o=6 t=13 s=-1,-1,-1,-1,-1,0",
+                     "P2 C1 x=5,6 c=0,1 o=2 t=3 s=-1,0"}},
+      {0, {"line"}, mesh, {"P6 C2 x=0,1,2,4,5,6 c=0,1,4,5 o=2,4 t=3,3 s=-1,-1,-1,-1,-1,0"}},
+      {2, {"line"}, mesh, {"P2 C1 x=0,1 c=0,1 o=2 t=3 s=-1,-1", "P2 C1 x=5,6 c=0,1 o=2 t=3 s=-1,0"}},
       {4, {}, mesh, {"--pieces 4: more pieces than the 3 cells to write"}},
       {0, {"tetra", "line"}, mesh, {"--cells: no cells of type tetra in the mesh (it holds line, wedge)"}},
       {0, {}, bad_node, {"in.zmf: line 10: node 4: 'x' is not a finite real number"}},
       {2, {}, bad_node, {"in.zmf: line 10: node 4: 'x' is not a finite real number"}},
+      // Counts far beyond what the file holds: its own fault, before any output is laid out.
+      {0, {}, "H\nD\n1 2147483647 0\n1 2 1 2\n1 0 0 0\n", {"in.zmf: line 6: the file ends where node 2 of 2147483647 is due"}},
   };
   const std::string dir = ::testing::TempDir();
+  // An output laid out for counts that the file cannot hold would pass its
+  // size: that write then fails (EFBIG) instead of ending the process.
+  rlimit was{};
+  getrlimit(RLIMIT_FSIZE, &was);
+  rlimit small = was;
+  small.rlim_cur = std::min<rlim_t>(was.rlim_cur, rlim_t{16} << 20);
+  setrlimit(RLIMIT_FSIZE, &small);
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
   for (const Case& c : cases) {
     std::ofstream(dir + "in.zmf", std::ios::binary) << c.text;
     bridge::vtu::Options options;
@@ -93,6 +119,8 @@ TEST(Vtu, WritesCellsAndWindowsOrFailsLeavingNothing) {
     EXPECT_EQ(got, c.grids) << "pieces " << c.pieces;
     for (const std::string& file : files) std::remove(file.c_str());
   }
+  std::signal(SIGXFSZ, previous);
+  setrlimit(RLIMIT_FSIZE, &was);
 }
 
 TEST(Vtu, NamesPiecesBesideThePvtu) {
