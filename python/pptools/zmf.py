@@ -168,7 +168,11 @@ def read(filename, drawing=1, types=None):
             for guess in (True, False):
                 runs = reading.runs(guess)
                 if guess and _short(name, data, sum((m + 2) * count for m, count in runs) + 4 * nodes + 2 * specials):
-                    reading.check()  # says where the records fall short, before gigabytes are allocated
+                    # Says where the records fall short, before gigabytes are
+                    # allocated; a file that holds them all has elements of
+                    # other node counts than the first: no guess then.
+                    reading.check()
+                    continue
                 names = [cell_type(m, types) for m, _ in runs]
                 try:
                     points = np.empty((nodes, 3), dtype=np.float64)
