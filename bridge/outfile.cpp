@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "bridge/records.hpp"
@@ -20,11 +23,57 @@ namespace {
 
 }  // namespace
 
-OutFile::OutFile(std::string path, Mode mode) : path_(std::move(path)) {
+Target::Target(const std::string& path) : path_(path), final_(path), written_(path) {
+  // Links are followed to their end, one that points nowhere yet included.
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::path at = path;
+  for (int k = 0; k < 40 && fs::is_symlink(fs::symlink_status(at, error)); ++k) {
+    const fs::path to = fs::read_symlink(at, error);
+    if (error) break;
+    at = to.is_absolute() ? to : at.parent_path() / to;
+  }
+  const fs::path real = fs::weakly_canonical(at, error);
+  final_ = error ? at.string() : real.string();
+  struct stat status;
+  if (::stat(final_.c_str(), &status) == 0) {
+    if (S_ISDIR(status.st_mode)) failed(path, "cannot be opened for writing", EISDIR);
+    if (!S_ISREG(status.st_mode)) return;
+  }
+  for (int k = 0;; ++k) {
+    written_ = final_ + ".part" + std::to_string(::getpid()) + (k > 0 ? "-" + std::to_string(k) : "");
+    const int fd = ::open(written_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      ::close(fd);
+      temporary_ = true;
+      return;
+    }
+    if (errno != EEXIST || k == 99) failed(path, "cannot be opened for writing", errno);
+  }
+}
+
+Target::Target(Target&& other) noexcept
+    : path_(std::move(other.path_)),
+      final_(std::move(other.final_)),
+      written_(std::move(other.written_)),
+      temporary_(std::exchange(other.temporary_, false)) {}
+
+Target::~Target() {
+  if (temporary_) ::unlink(written_.c_str());
+}
+
+void Target::commit() {
+  if (!temporary_) return;
+  if (::rename(written_.c_str(), final_.c_str()) != 0) failed(path_, "cannot be written", errno);
+  temporary_ = false;
+}
+
+OutFile::OutFile(std::string path, Mode mode, std::string shown)
+    : path_(std::move(path)), shown_(shown.empty() ? path_ : std::move(shown)) {
   int flags = mode == create ? O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC : O_WRONLY | O_CLOEXEC;
   fd_ = ::open(path_.c_str(), flags, 0666);
-  if (fd_ < 0 && errno == EMFILE) failed(path_, "too many pieces open at once (fewer pieces)", errno);
-  if (fd_ < 0) failed(path_, "cannot be opened for writing", errno);
+  if (fd_ < 0 && errno == EMFILE) failed(shown_, "too many pieces open at once (fewer pieces)", errno);
+  if (fd_ < 0) failed(shown_, "cannot be opened for writing", errno);
 }
 
 OutFile::~OutFile() {
@@ -36,9 +85,9 @@ void OutFile::put(std::int64_t offset, std::string_view bytes) {
     ssize_t done = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
     if (done < 0) {
       if (errno == EINTR) continue;
-      failed(path_, "cannot be written", errno);
+      failed(shown_, "cannot be written", errno);
     }
-    if (done == 0) failed(path_, "cannot be written", ENOSPC);
+    if (done == 0) failed(shown_, "cannot be written", ENOSPC);
     bytes.remove_prefix(static_cast<std::size_t>(done));
     offset += done;
   }
@@ -53,7 +102,7 @@ void OutFile::lower(std::int64_t offset, std::int64_t count, std::int64_t by) {
     for (std::size_t got = 0; got < size;) {
       ssize_t done = ::pread(fd_, bytes + got, size - got, static_cast<off_t>(offset) + off_t(got));
       if (done < 0 && errno == EINTR) continue;
-      if (done <= 0) failed(path_, "cannot be read back", done < 0 ? errno : EIO);
+      if (done <= 0) failed(shown_, "cannot be read back", done < 0 ? errno : EIO);
       got += static_cast<std::size_t>(done);
     }
     for (std::size_t k = 0; k < n; ++k) values[k] -= by;
@@ -66,7 +115,7 @@ void OutFile::lower(std::int64_t offset, std::int64_t count, std::int64_t by) {
 void OutFile::close() {
   int fd = std::exchange(fd_, -1);
   // A full disk or a network file system may report only here.
-  if (::close(fd) != 0) failed(path_, "cannot be written", errno);
+  if (::close(fd) != 0) failed(shown_, "cannot be written", errno);
 }
 
 Region::Region(OutFile& file, std::int64_t offset, std::size_t buffer)

@@ -12,12 +12,40 @@
 
 namespace bridge {
 
+// Where an output goes. A new file, or a regular file now (through any
+// links), is written under a name of its own beside it and renamed onto it
+// once whole, so that a fault or an interrupt leaves the earlier file as it
+// was; anything else (a device, a pipe) is written where it is and never
+// removed.
+class Target {
+ public:
+  // Throws Fault naming the path when no file can be written there.
+  explicit Target(const std::string& path);
+  Target(Target&& other) noexcept;
+  Target& operator=(Target&&) = delete;
+  // The file written under its own name goes, unless committed.
+  ~Target();
+
+  const std::string& path() const { return path_; }
+  // The file to open for writing.
+  const std::string& written() const { return written_; }
+  // Puts the whole file in place. Throws Fault.
+  void commit();
+
+ private:
+  std::string path_;     // as the caller named it, for messages
+  std::string final_;    // where it ends, links followed
+  std::string written_;  // where it is written
+  bool temporary_ = false;
+};
+
 class OutFile {
  public:
   // Created or replaced, or an existing file opened to be written over.
   enum Mode { create, patch };
-  // Throws Fault naming the file when it cannot be opened.
-  explicit OutFile(std::string path, Mode mode = create);
+  // Throws Fault naming the file (or `shown`, the name the user gave) when
+  // it cannot be opened.
+  explicit OutFile(std::string path, Mode mode = create, std::string shown = {});
   OutFile(const OutFile&) = delete;
   OutFile& operator=(const OutFile&) = delete;
   ~OutFile();
@@ -32,6 +60,7 @@ class OutFile {
 
  private:
   std::string path_;
+  std::string shown_;
   int fd_ = -1;
 };
 

@@ -223,19 +223,6 @@ class Sorter {
   bool kept_ = false;
 };
 
-// The files written so far, removed unless the conversion completes.
-class Written {
- public:
-  ~Written() {
-    for (const std::string& path : paths_) std::remove(path.c_str());
-  }
-  void add(const std::string& path) { paths_.push_back(path); }
-  void keep() { paths_.clear(); }
-
- private:
-  std::vector<std::string> paths_;
-};
-
 class Converter {
  public:
   Converter(const std::string& input, const std::string& output, const Options& options)
@@ -247,17 +234,18 @@ class Converter {
     for (const std::string& path : paths_)
       if (same_file(path, input_)) throw Fault(path + ": is the input file itself");
     if (options_.pieces > 0 && same_file(output_, input_)) throw Fault(output_ + ": is the input file itself");
-    Written written;
-    write_cells(written);
+    // Each output is written apart and put in place only when all are whole.
+    for (const std::string& path : paths_) targets_.emplace_back(path);
+    write_cells();
     write_nodes();
     write_specials();
     if (options_.pieces > 0) {
-      OutFile pvtu(output_);
-      written.add(output_);
+      targets_.emplace_back(output_);
+      OutFile pvtu(targets_.back().written(), OutFile::create, output_);
       pvtu.put(0, pvtu_text(output_, options_.pieces, special_));
       pvtu.close();
     }
-    written.keep();
+    for (Target& target : targets_) target.commit();
   }
 
  private:
@@ -322,7 +310,7 @@ class Converter {
   // When a piece's cells are done, its window of nodes is known, and with it
   // the place of every other array: the head and the end go in then, and the
   // file is closed until the nodes come.
-  void write_cells(Written& written) {
+  void write_cells() {
     Sorter sorter(options_);
     std::size_t p = 0;
     std::int64_t left = 0;
@@ -332,10 +320,7 @@ class Converter {
     auto start = [&] {
       Piece& piece = pieces_[p];
       const Layout& at = layouts_[p];
-      // Added once opened: a path that could not be opened (a folder, say)
-      // is not this run's to remove.
-      file = std::make_unique<OutFile>(paths_[p]);
-      written.add(paths_[p]);
+      file = std::make_unique<OutFile>(targets_[p].written(), OutFile::create, paths_[p]);
       offsets = std::make_unique<Region>(*file, at.offsets, element_buffer / 2);
       types = std::make_unique<Region>(*file, at.types, element_buffer / 8);
       connectivity = std::make_unique<Region>(*file, at.connectivity + 8, element_buffer);
@@ -423,7 +408,7 @@ class Converter {
       for (; next < order.size() && pieces_[order[next]].lo == i; ++next) {
         std::size_t p = order[next];
         const Layout& at = layouts_[p];
-        Open piece{p, std::make_unique<OutFile>(paths_[p], OutFile::patch), nullptr, nullptr};
+        Open piece{p, std::make_unique<OutFile>(targets_[p].written(), OutFile::patch, paths_[p]), nullptr, nullptr};
         piece.points = std::make_unique<Region>(*piece.file, at.points + 8, buffer);
         if (special_) piece.marks = std::make_unique<Region>(*piece.file, at.special + 8, buffer / 3);
         open.push_back(std::move(piece));
@@ -482,7 +467,7 @@ class Converter {
         if (piece.hi < j) continue;
         if (p != cached) {
           if (file) file->close();
-          file = std::make_unique<OutFile>(paths_[p], OutFile::patch);
+          file = std::make_unique<OutFile>(targets_[p].written(), OutFile::patch, paths_[p]);
           cached = p;
         }
         file->put(layouts_[p].special + 8 + 8 * (j - piece.lo), zero);
@@ -509,6 +494,7 @@ class Converter {
   std::vector<Piece> pieces_;
   std::vector<Layout> layouts_;
   std::vector<std::string> paths_;
+  std::vector<Target> targets_;
   bool special_ = false;
 };
 

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include "bridge/records.hpp"
 #include "bridge/vtu.hpp"
@@ -107,6 +108,8 @@ TEST(Vtu, WritesCellsAndWindowsOrFailsLeavingNothing) {
     const std::string out = dir + (c.pieces ? "out.pvtu" : "out.vtu");
     std::vector<std::string> files = {out};
     for (int k = 1; k <= c.pieces; ++k) files.push_back(bridge::vtu::piece_path(out, k));
+    // Earlier outputs of the same names, which only a whole conversion replaces.
+    for (const std::string& file : files) std::ofstream(file, std::ios::binary) << "old";
     std::vector<std::string> got;
     try {
       bridge::vtu::convert(dir + "in.zmf", out, options);
@@ -114,7 +117,11 @@ TEST(Vtu, WritesCellsAndWindowsOrFailsLeavingNothing) {
     } catch (const bridge::Fault& fault) {
       std::string what = fault.what();
       got.push_back(what.substr(what.find(dir) == 0 ? dir.size() : 0));
-      for (const std::string& file : files) EXPECT_FALSE(std::ifstream(file).good()) << file << " left behind";
+      for (const std::string& file : files) {
+        std::ifstream kept(file, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "old") << file;
+        EXPECT_FALSE(std::ifstream(file + ".part" + std::to_string(getpid())).good()) << file << " left behind";
+      }
     }
     EXPECT_EQ(got, c.grids) << "pieces " << c.pieces;
     for (const std::string& file : files) std::remove(file.c_str());
