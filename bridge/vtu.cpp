@@ -14,6 +14,8 @@
 #include <string_view>
 #include <utility>
 
+#include <sys/resource.h>
+
 #include "bridge/orders.hpp"
 #include "bridge/outfile.hpp"
 #include "bridge/records.hpp"
@@ -505,6 +507,14 @@ void interrupt(bool stop) { stop_asked.store(stop); }
 void convert(const std::string& input, const std::string& output, const Options& options) {
   if (options.pieces < 0 || options.pieces > max_pieces)
     throw Fault("--pieces " + std::to_string(options.pieces) + ": from 1 to " + std::to_string(max_pieces));
+  // Pieces whose windows of nodes overlap are open all at once: the soft
+  // limit of open files (often 1024) is raised towards the hard one for them.
+  rlimit files{};
+  const rlim_t wanted = static_cast<rlim_t>(options.pieces) + 64;
+  if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY && files.rlim_cur < wanted) {
+    files.rlim_cur = files.rlim_max == RLIM_INFINITY ? wanted : std::min(files.rlim_max, wanted);
+    ::setrlimit(RLIMIT_NOFILE, &files);
+  }
   Converter(input, output, options).run();
 }
 
