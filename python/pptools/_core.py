@@ -46,9 +46,19 @@ def lib():
     else:
         raise Missing("the native core %s is missing (sought in %s; build it with cmake --build build, "
                       "or name it in PPTOOLS_CORE)" % (NAME, ", ".join(places)))
-    _declare(loaded)
+    try:
+        _declare(loaded)
+    except AttributeError as error:  # a library of that name, not this core
+        raise Missing(foreign(loaded, error))
     _lib = loaded
     return loaded
+
+
+def foreign(loaded, error):
+    """The one line of a library that lacks the core's functions."""
+    missing = str(error).rpartition(": ")[2].strip() or str(error)
+    return "the native core %s cannot be loaded: it is no %s (it lacks %s; build it with cmake --build build, " \
+        "or name it in PPTOOLS_CORE)" % (loaded._name, NAME, missing)
 
 
 P = ctypes.c_void_p

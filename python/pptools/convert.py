@@ -6,7 +6,11 @@ suite's mesh files (.zmf) included.
 
 import argparse
 import os
+import shutil
+import signal
+import stat
 import sys
+import tempfile
 import warnings
 
 import meshio
@@ -85,11 +89,14 @@ def node_types(choices):
     for choice in choices:
         count, _, name = choice.partition("=")
         try:
-            types[int(count)] = name
+            count = int(count)
         except ValueError:
             name = ""
         if not name:
             raise Failure("--nodes %s: COUNT=TYPE expected, e.g. 4=tetra" % choice)
+        if not 1 <= count <= zmf.COUNT_LIMIT:
+            raise Failure("--nodes %s: the node count must be from 1 to %d" % (choice, zmf.COUNT_LIMIT))
+        types[count] = name
     try:
         zmf.check_types(types)
     except ValueError as error:
@@ -162,7 +169,10 @@ def fit(mesh, kind, path):
     if kind == "zmf":
         held = [k for k, block in enumerate(mesh.cells) if zmf.holds(block)]
     else:
-        held = losses.held_blocks(mesh, kind, os.path.splitext(path)[1])
+        try:
+            held = losses.held_blocks(mesh, kind, os.path.splitext(path)[1])
+        except losses.MissingModule as error:
+            raise Failure("%s: not written: %s" % (path, error))
     dropped = {}
     for k, block in enumerate(mesh.cells):
         if k not in held:
@@ -180,31 +190,80 @@ def fit(mesh, kind, path):
 
 
 def write(path, mesh, kind, header):
-    existed = os.path.exists(path)
+    """Writes the output whole or not at all: into a folder of its own beside
+    the real file, then renamed into place with the files a writer puts beside
+    it (.ele, .h5). A device or FIFO is written as it is, and never removed."""
+    real = os.path.realpath(path)
     try:
-        if kind == "zmf":
-            zmf.write(path, mesh, header=header)
-        else:
-            with losses.quiet() as said:
-                meshio.write(path, mesh, file_format=kind, **({"binary": True} if kind == "stl" else {}))
-            for line in said:
-                warnings.warn("meshio: " + line)
+        mode = os.stat(real).st_mode
+    except OSError:
+        mode = None
+    staging = None
+    if mode is None or stat.S_ISREG(mode):
+        try:
+            staging = tempfile.mkdtemp(prefix=".pptools-", dir=os.path.dirname(real))
+        except OSError:  # a writable file in a folder that is not: written in place
+            staging = None
+    staged = os.path.join(staging, os.path.basename(real)) if staging else path
+    try:
+        _write(staged, mesh, kind, header)
+        if staging:
+            for name in sorted(os.listdir(staging)):
+                made = os.path.join(staging, name)
+                if name == os.path.basename(real) and mode is not None:
+                    shutil.copymode(real, made)
+                os.replace(made, os.path.join(os.path.dirname(real), name))
+    except ImportError as error:
+        raise Failure("%s: not written: %s" % (path, losses.missing_module(kind, error)))
     except Exception as error:  # any writer's fault: one line, no part of a file
-        if not existed and os.path.isfile(path):
-            os.remove(path)
         if isinstance(error, OSError) and error.strerror:
             raise Failure("%s: cannot be written: %s" % (path, error.strerror))
-        raise Failure("%s: cannot be written as %s: %s" % (path, kind, str(error).strip().splitlines()[0]
-                                                            if str(error).strip() else type(error).__name__))
+        said = str(error).replace(staged, path).strip()  # the writer's name of the file is the user's
+        raise Failure("%s: cannot be written as %s: %s" % (path, kind, said.splitlines()[0] if said
+                                                            else type(error).__name__))
+    finally:
+        if staging:
+            shutil.rmtree(staging, ignore_errors=True)
+
+
+def _write(path, mesh, kind, header):
+    if kind == "zmf":
+        zmf.write(path, mesh, header=header)
+    else:
+        with losses.quiet() as said:
+            meshio.write(path, mesh, file_format=kind, **({"binary": True} if kind == "stl" else {}))
+        for line in said:
+            warnings.warn("meshio: " + line)
+
+
+def tell(line):
+    """A line on standard error, which may be closed or full."""
+    try:
+        if sys.stderr is not None:
+            sys.stderr.write(line + "\n")
+            sys.stderr.flush()
+    except (OSError, ValueError):
+        pass
 
 
 def say(message, category, filename, lineno, file=None, line=None):
-    sys.stderr.write("ppt-convert: warning: %s\n" % " ".join(str(message).split()))
+    tell("ppt-convert: warning: %s" % " ".join(str(message).split()))
+
+
+def stop(signum, frame):
+    """SIGTERM and SIGHUP end the run as Ctrl-C does, removing what it began."""
+    raise KeyboardInterrupt
 
 
 def main(argv=None):
     warnings.showwarning = say
     warnings.simplefilter("always")
+    for number in (signal.SIGTERM, signal.SIGHUP):
+        try:
+            if signal.getsignal(number) == signal.SIG_DFL:
+                signal.signal(number, stop)
+        except ValueError:  # called outside the main thread: the caller's signals
+            break
     losses.use_tool_hints()
     options = argparse.Namespace(input="ppt-convert")
     try:
@@ -230,12 +289,12 @@ def main(argv=None):
             header = os.path.basename(options.input)
         write(options.output, mesh, target, header)
     except Failure as error:
-        sys.stderr.write("ppt-convert: %s\n" % error)
+        tell("ppt-convert: %s" % error)
         return 1
     except KeyboardInterrupt:
         return 1
     except MemoryError:
-        sys.stderr.write("ppt-convert: %s: out of memory\n" % options.input)
+        tell("ppt-convert: %s: out of memory" % options.input)
         return 1
     return 0
 

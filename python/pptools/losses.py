@@ -195,17 +195,46 @@ def _sample(mesh, blocks):
     return sample
 
 
+# Formats that hold these cell types alone, known without a read-back:
+# meshio's TetGen reader never ends on an .ele of other cells.
+HOLDS_ONLY = {"tetgen": {"tetra"}}
+
+# Debian's packages of the modules that meshio's writers import on demand.
+MODULE_PACKAGES = {"h5py": "python3-h5py", "netCDF4": "python3-netcdf4"}
+
+
+class MissingModule(Exception):
+    """A format whose writer needs a Python module that is not installed."""
+
+    def __init__(self, kind, module):
+        self.kind, self.module = kind, module
+        package = MODULE_PACKAGES.get(module)
+        super().__init__("%s is written with the Python module %s, which is missing%s" % (
+            kind, module, " (Debian: apt-get install %s)" % package if package else ""))
+
+
+def missing_module(kind, error):
+    """The MissingModule of an ImportError raised by the writer of `kind`."""
+    name = getattr(error, "name", None) or str(error).strip() or "?"
+    return MissingModule(kind, name.split(".")[0])
+
+
 def _round_trip(sample, kind, suffix):
     """The sample as written and read back as `kind`: the mesh read, or None
     when the format cannot be read back; meshio.WriteError when it cannot
-    be written."""
+    be written, MissingModule when its writer needs a module not installed."""
     with tempfile.TemporaryDirectory(prefix="pptools-") as folder:
         path = os.path.join(folder, "sample" + suffix)
         try:
             with quiet():
                 meshio.write(path, sample, file_format=kind)
+        except ImportError as error:
+            raise missing_module(kind, error)
         except Exception as error:  # any writer's fault means: not held
             raise meshio.WriteError(str(error) or type(error).__name__)
+        only = HOLDS_ONLY.get(kind)
+        if only is not None and any(block.type not in only for block in sample.cells):
+            return None
         # A writer's variant (gmsh22, vtk42) is read back by its ending's reader.
         for reader in [kind] + meshio.extension_to_filetypes.get(suffix.lower(), []):
             try:
@@ -221,24 +250,53 @@ def writes(kind):
     triangle = meshio.Mesh(np.eye(3), [("triangle", np.array([[0, 1, 2]]))])
     try:
         _round_trip(triangle, kind, "")
+    except MissingModule:
+        return True
     except meshio.WriteError:
         return False
     return True
 
 
+_DIMENSION = {"vertex": 0, "line": 1, "triangle": 2, "quad": 2, "polygon": 2}
+
+
+def _dimension(name):
+    match = _FAMILY.match(name)
+    return _DIMENSION.get(match.group(1) if match else name, 3)
+
+
 def held_blocks(mesh, kind, suffix):
     """Indices of the blocks of `mesh` whose cells a meshio format `kind`
-    writes as their own type, a sample of each written and read back."""
-    known = {}  # cell type -> held; Gmsh's meshes hold many blocks of a type
+    writes as their own type. Writers leave out some types only beside
+    others (su2 keeps the cells of the highest dimension): types are tried
+    from the solids down, each in a sample of one cell of it and of every
+    type held so far, and held when they all come back. Raises
+    MissingModule."""
+    first = {}  # cell type -> its first block; Gmsh's meshes hold many blocks of a type
     for k, block in enumerate(mesh.cells):
-        if block.type in known or len(block.data) == 0:
+        if len(block.data) and block.type not in first:
+            first[block.type] = k
+    only = HOLDS_ONLY.get(kind)
+    held = set()
+    bare = _bare(mesh)
+    for name in sorted(first, key=lambda name: -_dimension(name)):
+        if only is not None:
+            if name in only:
+                held.add(name)
             continue
+        trial = held | {name}
+        blocks = sorted(first[t] for t in trial)
         try:
-            back = _round_trip(_sample(_bare(mesh), [k]), kind, suffix)
-            known[block.type] = back is None or block.type in {b.type for b in back.cells}
+            # With its data first: Gmsh's writer needs its entities for two types.
+            back = _round_trip(_sample(mesh, blocks), kind, suffix)
         except meshio.WriteError:
-            known[block.type] = False
-    return [k for k, block in enumerate(mesh.cells) if known.get(block.type, True)]
+            try:
+                back = _round_trip(_sample(bare, blocks), kind, suffix)
+            except meshio.WriteError:
+                continue
+        if back is None or trial <= {block.type for block in back.cells}:
+            held = trial
+    return [k for k, block in enumerate(mesh.cells) if block.type not in first or block.type in held]
 
 
 def _bare(mesh):

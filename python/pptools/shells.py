@@ -79,11 +79,11 @@ def to_triangles(mesh):
     for k, block in enumerate(mesh.cells):
         data = np.asarray(block.data)
         if block.type in SOLID_FACES:
-            face_type, faces = SOLID_FACES[block.type]
-            pattern = [[face[i] for i in triangle] for face in faces for triangle in FACE_TRIANGLES[face_type]]
+            face_type, sides = SOLID_FACES[block.type]
+            pattern = [[side[i] for i in triangle] for side in sides for triangle in FACE_TRIANGLES[face_type]]
             triangles = data[:, pattern].reshape(-1, 3)
             per_face = len(FACE_TRIANGLES[face_type])
-            middles = np.repeat(points[data].mean(axis=1), len(faces), axis=0)
+            middles = np.repeat(points[data].mean(axis=1), len(sides), axis=0)
             _turn(points, triangles, per_face, middles)
             solid.append(triangles)
             spread[k] = len(pattern)

@@ -30,10 +30,12 @@ def library():
     """The core library with the writer's entry declared; raises VtuError."""
     try:
         core = _core.lib()
+        if core.ppt_vtu_convert.argtypes is None:
+            _declare(core)
     except _core.Missing as error:
         raise VtuError(str(error))
-    if core.ppt_vtu_convert.argtypes is None:
-        _declare(core)
+    except AttributeError as error:  # a library of that name, not this core
+        raise VtuError(_core.foreign(core, error))
     return core
 
 
@@ -83,11 +85,13 @@ def _kinds(types):
     for count, name in sorted((types or {}).items()):
         if name not in VTK_TYPES:
             raise VtuError("%s cells have no VTK cell type" % name)
-        positions = zmf.FILE_POSITIONS.get(name, np.arange(count))
+        # No positions: the file's own order, which the core takes as it is.
+        positions = zmf.FILE_POSITIONS.get(name)
         order = VTK_ORDERS.get(name)
         if order is not None:
-            positions = positions[order]
-        lines.append(" ".join(str(v) for v in [count, name, VTK_TYPES[name]] + list(positions)))
+            positions = (np.arange(len(order)) if positions is None else positions)[order]
+        positions = [] if positions is None else list(positions)
+        lines.append(" ".join(str(v) for v in [count, name, VTK_TYPES[name]] + positions))
     return "\n".join(lines)
 
 

@@ -81,6 +81,8 @@ def cell_type(count, types=None):
 def check_types(types):
     """Refuses a choice of cell type that cannot hold its node count."""
     for count, name in (types or {}).items():
+        if not 1 <= count <= COUNT_LIMIT:
+            raise ValueError("%d nodes: a node count is from 1 to %d" % (count, COUNT_LIMIT))
         if not name:
             raise ValueError("no cell type given for %d nodes" % count)
         if name == OTHER_COUNTS and count >= 3:

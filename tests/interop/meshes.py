@@ -283,6 +283,15 @@ TOOL_RUNS = [
     (["preview", "folder.zmf"], None, 1, ["cannot write folder.png: is a folder"], None),
     (["preview", "mixed.zmf"], "fake", 1, ["cannot read mixed.zmf: the meshio found"], "-mixed.png"),
     (["preview", "bars.zmf"], None, 0, ["bars.zmf: 60000 elements; a sample of 50000 of its 60000"], "+bars.png"),
+    (["preview", "math.zmf"], None, 0, [], "+math.png"),  # "$", NUL and stray bytes in the header
+    (["tt.vtu", "tt.stl"], None, 0, ["3 edges of the triangles are not met"], "+tt.stl"),
+    (["mixed.vtu", "mixed.node"], None, 0,
+     ["4 cells left out that tetgen cannot hold (1 hexahedron, 2 line, 1 vertex)", "point data T; cell data c"],
+     "+mixed.ele"),
+    (["mixed.vtu", "mixed.su2"], None, 0,
+     ["3 cells left out that su2 cannot hold (2 line, 1 vertex)", "point data T; cell data c"], "+mixed.su2"),
+    (["-n", "99999999999999999999999=polygon", "folder.zmf", "x.vtu"], None, 1,
+     ["node count must be from 1 to 2147483647"], "-x.vtu"),
 ]
 
 
@@ -299,6 +308,10 @@ def tool_inputs(work):
                        cell_data={"c": [numpy.array([1.0]), numpy.array([2.0]), numpy.array([3.0, 4]),
                                         numpy.array([5.0])]})
     meshio.write(os.path.join(work, "mixed.vtu"), mesh)
+    meshio.write(os.path.join(work, "tt.vtu"), meshio.Mesh(numpy.array(points[:5], dtype=float),
+                                                           [("triangle", [[1, 2, 4]]), ("tetra", [[0, 1, 2, 3]])]))
+    with open(os.path.join(work, "math.zmf"), "wb") as handle:
+        handle.write(b"Cost $\\frac{1$ \0\xff\n" + "".join(line + "\n" for line in GOOD[1:]).encode())
     pptools_bars = 60000
     lines = ["Bars", "BARS", "%5d   %5d   %5d" % (pptools_bars, pptools_bars + 1, 0)]
     lines += ["%5d %5d    %5d %5d" % (k, 2, k, k + 1) for k in range(1, pptools_bars + 1)]
@@ -329,7 +342,8 @@ def check_tools(source_dir, work):
         env = dict(os.environ)
         if path:
             env["PYTHONPATH"] = os.path.join(work, path)
-        result = subprocess.run(command, cwd=work, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        result = subprocess.run(command, cwd=work, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                timeout=300)
         lines = result.stderr.decode("latin-1").splitlines()
         good = result.returncode == status and len(lines) == len(said) and \
             all(want in line for want, line in zip(said, lines)) and \
