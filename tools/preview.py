@@ -2,6 +2,7 @@
 
 import os
 import sys
+import warnings
 
 
 class Unreadable(Exception):
@@ -132,8 +133,7 @@ def preview_mesh(path, out):
     note = ""
     if drawn < shown:
         note = "; a sample of %d of its %d faces and bars drawn" % (drawn, shown)
-        sys.stderr.write("preview: %s: %d elements%s (ppt-convert to .vtu and ParaView show them all)\n"
-                         % (path, count, note))
+        tell("preview: %s: %d elements%s (ppt-convert to .vtu and ParaView show them all)" % (path, count, note))
     figure = plt.figure(figsize=(9, 8))
     axes = figure.add_subplot(projection="3d")
     axes.set_box_aspect((1, 1, 1))
@@ -154,8 +154,12 @@ def preview_mesh(path, out):
     axes.set_xlabel("x")
     axes.set_ylabel("y")
     axes.set_zlabel("z")
-    axes.set_title("%s - %s\n%d elements, %d nodes%s" % (header, label, count, len(xyz), note.replace("; ", "\n")))
-    figure.savefig(out, dpi=100)
+    # The file's own text: a "$" is no mathematics, a byte no font holds no warning.
+    axes.set_title("%s - %s\n%d elements, %d nodes%s" % (header, label, count, len(xyz), note.replace("; ", "\n")),
+                   parse_math=False)
+    with warnings.catch_warnings():
+        warnings.filterwarnings("ignore", message="Glyph .* missing from", category=UserWarning)
+        figure.savefig(out, dpi=100)
     plt.close(figure)
 
 
@@ -170,7 +174,7 @@ def check_output(out):
 
 def main(argv):
     if len(argv) != 2:
-        sys.stderr.write("usage: tools/preview JOB.dxf | JOB.zmf\n")
+        tell("usage: tools/preview JOB.dxf | JOB.zmf")
         return 1
     path = argv[1]
     extension = os.path.splitext(path)[1].lower()
@@ -184,21 +188,40 @@ def main(argv):
         except OSError as error:  # the picture's: the input's are Unreadable
             raise Unwritable(error.strerror or str(error))
     except Unreadable as error:
-        sys.stderr.write("preview: cannot read %s: %s\n" % (path, " ".join(str(error).split())))
+        tell("preview: cannot read %s: %s" % (path, " ".join(str(error).split())))
         return 1
     except Unwritable as error:
-        sys.stderr.write("preview: cannot write %s: %s\n" % (out, error))
+        tell("preview: cannot write %s: %s" % (out, error))
         return 1
     except ImportError as error:
-        sys.stderr.write("preview: %s: %s\n" % (path, " ".join(str(error).split())))
+        tell("preview: %s: %s" % (path, " ".join(str(error).split())))
         return 1
     except MemoryError:
-        sys.stderr.write("preview: %s: out of memory\n" % path)
+        tell("preview: %s: out of memory" % path)
         return 1
     except KeyboardInterrupt:
         return 1
-    print("Wrote %s" % png_name(path))
+    try:
+        sys.stdout.write("Wrote %s\n" % out)
+        sys.stdout.flush()
+    except OSError as error:
+        # Nothing more goes there, at exit either.
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        if not isinstance(error, BrokenPipeError):  # a reader gone: no word, as a filter
+            tell("preview: standard output: %s" % (error.strerror or error))
+        return 1
+    except (AttributeError, ValueError):  # no standard output at all
+        return 1
     return 0
+
+
+def tell(line):
+    """A line on standard error, which may be closed or full."""
+    try:
+        sys.stderr.write(line + "\n")
+        sys.stderr.flush()
+    except (AttributeError, OSError, ValueError):
+        pass
 
 
 if __name__ == "__main__":
