@@ -10,7 +10,6 @@
 #include <string_view>
 
 #include "plotcad/pointline.hpp"
-#include "rodmesh/meshread.hpp"
 #include "tests/fuzz/support.hpp"
 #include "toolkit/numbers.hpp"
 #include "toolkit/reader.hpp"
@@ -87,8 +86,8 @@ void check_integers(const std::string& word) {
   // The mesh reader: the same integers, no longer than a line.
   std::int64_t token_value = 0;
   const bool token_integer = integer && word.size() <= toolkit::token_limit;
-  check(rodmesh::record_int(word, token_value) == token_integer, "record_int is toint on a token of a line");
-  if (token_integer) check(token_value == strtoll_value, "record_int value");
+  check(toolkit::recint(word, token_value) == token_integer, "recint is toint on a token of a line");
+  if (token_integer) check(token_value == strtoll_value, "recint value");
 }
 
 // chkrea and isrecreal words convert as strtod converts them, bit for bit.
@@ -103,8 +102,8 @@ void check_reals(const std::string& word) {
   }
   double value = 0;
   const bool token_real = record && word.size() <= toolkit::token_limit;
-  check(rodmesh::record_real(word, value) == token_real, "record_real is isrecreal on a token of a line");
-  if (token_real) check(same(value, standard(word)), "record_real value is the C conversion's");
+  check(toolkit::recreal(word, value) == token_real, "recreal is isrecreal on a token of a line");
+  if (token_real) check(same(value, standard(word)), "recreal value is the C conversion's");
 }
 
 // fastpair takes only lines whose two split words pass chkrea, and gives
