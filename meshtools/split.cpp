@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <string>
 
+#include "meshfile/reader.hpp"
 #include "meshtools/titleline.hpp"
 #include "toolkit/diagnostics.hpp"
 #include "toolkit/files.hpp"
-#include "toolkit/numbers.hpp"
 #include "toolkit/platform.hpp"
 #include "toolkit/reader.hpp"
 #include "toolkit/writer.hpp"
@@ -22,20 +22,15 @@ constexpr std::string_view generic_name = "jobname.zmf";
 
 // The body of a drawing is as many lines as its three counts add up to.
 std::int64_t body_lines(const std::string& count_line, int line_number) {
-  const char* p = count_line.c_str();  // a zero byte ends the text
-  const char* const last = p + std::char_traits<char>::length(p);
-  std::int64_t total = 0;
-  for (int k = 0; k < 3; ++k) {
-    while (p != last && toolkit::space(*p)) ++p;
-    std::int64_t value = 0;
-    const char* end = toolkit::scanint(p, last, value);
-    if (end == nullptr) errmsg("Count line without three integers", line_number);
-    if (!toolkit::fits32(value)) errmsg("Count out of range", line_number);
-    if (value < 0) errmsg("Negative count in the count line", line_number);
-    total += value;
-    p = end;
+  // A zero byte ends the text.
+  const std::string_view text(count_line.c_str());
+  std::int64_t counts[3];
+  switch (meshfile::count_line(text, counts).kind) {
+    case meshfile::Fault::none: return counts[0] + counts[1] + counts[2];
+    case meshfile::Fault::big_count: errmsg("Count out of range", line_number);
+    case meshfile::Fault::negative_count: errmsg("Negative count in the count line", line_number);
+    default: errmsg("Count line without three integers", line_number);
   }
-  return total;
 }
 
 }  // namespace

@@ -58,7 +58,8 @@ int main(int argc, char** argv) {
   mesh.width = 2;
   {
     const toolkit::FileOwner file = toolkit::openjob("Reading", input_name, "jobname.zmf");
-    toolkit::Reader reader(file.get(), "jobname.zmf");
+    toolkit::Reader input(file.get(), "jobname.zmf");
+    meshfile::Reader reader = mesh_reader(input);
     read_head(reader, titles, mesh);
     if (mesh.ne > max_bars) errmsg("Too many elements for the numbering of the solid mesh");
     read_mesh(reader, mesh);

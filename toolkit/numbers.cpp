@@ -7,7 +7,6 @@
 #include <string>
 #include <system_error>
 
-#include "toolkit/reader.hpp"
 #include "toolkit/scanning.hpp"
 
 namespace toolkit {

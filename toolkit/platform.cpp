@@ -115,6 +115,8 @@ std::int64_t unread(std::FILE* file) {
   return static_cast<std::int64_t>(info.st_size) - at;
 }
 
+bool seek(std::FILE* file, std::int64_t offset) { return _fseeki64(file, offset, SEEK_SET) == 0; }
+
 long long readin(char* buffer, std::size_t size) {
   // A console or pipe read returns what has arrived; a pipe whose writer
   // has gone reads as the end of the input.
@@ -175,6 +177,8 @@ std::int64_t unread(std::FILE* file) {
   if (at < 0) return -1;
   return static_cast<std::int64_t>(info.st_size) - static_cast<std::int64_t>(at);
 }
+
+bool seek(std::FILE* file, std::int64_t offset) { return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0; }
 
 long long readin(char* buffer, std::size_t size) {
   for (;;) {

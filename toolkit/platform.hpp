@@ -36,6 +36,10 @@ bool samefile(const std::string& a, const std::string& b);
 // the stream is no regular file or its length is unknown.
 std::int64_t unread(std::FILE* file);
 
+// Moves the position of an open file to a byte offset from its start, for
+// another pass over it; false when the file cannot be moved in (a pipe).
+bool seek(std::FILE* file, std::int64_t offset);
+
 // Reads what has arrived on the standard input, at most size bytes, waiting
 // only until some has: a console or a pipe hands out each line as it comes.
 // Returns the bytes read, 0 at the end of the input; -1 on a read error.

@@ -74,6 +74,21 @@ std::string_view Reader::piece() {
   }
 }
 
+std::size_t Reader::read(char* into, std::size_t size) {
+  if (pos_ == end_ && !at_end_ && file_ != nullptr) {
+    // Nothing held: straight from the file, without a copy through the block.
+    const std::size_t got = std::fread(into, 1, size, file_);
+    if (got == 0 && std::ferror(file_) && !failure_.empty()) errmsg(failure_);
+    at_end_ = got == 0;
+    return got;
+  }
+  if (!more()) return 0;
+  const std::size_t n = std::min(size, end_ - pos_);
+  std::memcpy(into, buffer_.get() + pos_, n);
+  pos_ += n;
+  return n;
+}
+
 std::string_view Reader::peekln() {
   if (pos_ == end_ && !fill()) return {};
   const char* start = buffer_.get() + pos_;

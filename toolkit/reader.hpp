@@ -17,11 +17,6 @@
 
 namespace toolkit {
 
-// The longest token handed out whole: no line of the formats is longer, so
-// neither is a number. A longer token comes cut to token_limit + 1 bytes,
-// which no caller takes for a number.
-inline constexpr std::size_t token_limit = line_limit - 1;
-
 class Reader {
  public:
   // Reads an open file on from its current position. A read error stops the
@@ -62,6 +57,11 @@ class Reader {
     pos_ += n;
     ++count_;
   }
+
+  // Up to size bytes of the input as they come, line ends and all, for a
+  // reader that keeps a buffer of its own (the records of the mesh file);
+  // 0 at the end. Counts no lines.
+  std::size_t read(char* into, std::size_t size);
 
   // True when the next piece can be handed out without reading.
   bool ready() const;

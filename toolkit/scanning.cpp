@@ -47,12 +47,6 @@ int splitw(LineBuf& line, Words& words) {
   return count;
 }
 
-int lentrm(std::string_view text) {
-  std::size_t n = text.size();
-  while (n > 0 && text[n - 1] == ' ') --n;
-  return static_cast<int>(n);
-}
-
 int nlead(std::string_view text) {
   if (lentrm(text) == 0) return 0;
   int b = 0;

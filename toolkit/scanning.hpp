@@ -12,6 +12,11 @@ namespace toolkit {
 inline constexpr std::size_t line_limit = 1000;
 using LineBuf = std::array<char, line_limit>;
 
+// The longest token that the readers hand out whole: no line of the formats
+// is longer, so neither is a number. A longer token comes cut to
+// token_limit + 1 bytes, which no caller takes for a number.
+inline constexpr std::size_t token_limit = line_limit - 1;
+
 // The longest line that splitw takes, and the most words in it.
 inline constexpr std::size_t word_line_limit = 980;
 inline constexpr int max_words = 100;
@@ -40,7 +45,11 @@ inline bool space(char c) { return c == ' ' || static_cast<unsigned char>(c - '\
 int splitw(LineBuf& line, Words& words);
 
 // Length of the text without trailing blanks.
-int lentrm(std::string_view text);
+inline int lentrm(std::string_view text) {
+  std::size_t n = text.size();
+  while (n > 0 && text[n - 1] == ' ') --n;
+  return static_cast<int>(n);
+}
 
 // Number of leading blanks; 0 for an empty or all-blank text.
 int nlead(std::string_view text);

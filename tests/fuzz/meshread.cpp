@@ -106,7 +106,8 @@ void check_mesh(const rodmesh::Mesh& mesh, const std::vector<std::string>& token
 bool read_mesh(rodmesh::Mesh& mesh, bool& allocated) {
   const toolkit::FileOwner file = toolkit::openin("job.zmf");
   check(file != nullptr, "the mesh file opens");
-  toolkit::Reader reader(file.get(), "jobname.zmf");
+  toolkit::Reader input(file.get(), "jobname.zmf");
+  meshfile::Reader reader = rodmesh::mesh_reader(input);
   rodmesh::Titles titles;
   rodmesh::read_head(reader, titles, mesh);
   check(titles.header.size() <= rodmesh::header_length && titles.drawing.size() <= rodmesh::drawing_length,
@@ -131,7 +132,8 @@ bool read_mesh(rodmesh::Mesh& mesh, bool& allocated) {
 void check_only(bool whole) {
   const toolkit::FileOwner file = toolkit::openin("job.zmf");
   check(file != nullptr, "the mesh file opens");
-  toolkit::Reader reader(file.get(), "jobname.zmf");
+  toolkit::Reader input(file.get(), "jobname.zmf");
+  meshfile::Reader reader = rodmesh::mesh_reader(input);
   rodmesh::Titles titles;
   rodmesh::Mesh mesh;
   bool stopped = false;
