@@ -448,53 +448,92 @@ bool Reader::counts() {
   return true;
 }
 
-bool Reader::open(std::int64_t drawing) {
-  if (drawing < 1) return fail(Fault::no_drawing, Part::header, drawing, 0);
-  if (!title(header_, Part::header)) return false;
-  for (std::int64_t k = 1; k <= drawing; ++k) {
-    if (k > 1) {
-      // The rest of the line of the last record, then the next drawing.
-      for (;;) {
-        const char* const b = buffer_.get();
-        if (const void* lf = std::memchr(b + pos_, '\n', end_ - pos_)) {
-          pos_ = static_cast<std::size_t>(static_cast<const char*>(lf) - b) + 1;
-          ++line_;
-          break;
-        }
-        pos_ = end_;
-        if (!fill()) break;
-      }
-      if (fault_) return false;
-      if (end_ == pos_ && !fill()) return fail(Fault::no_drawing, Part::label, drawing, 0, k - 1);
+// The rest of the line of the last record, its line feed included.
+void Reader::skip_line() {
+  for (;;) {
+    const char* const b = buffer_.get();
+    if (const void* lf = std::memchr(b + pos_, '\n', end_ - pos_)) {
+      pos_ = static_cast<std::size_t>(static_cast<const char*>(lf) - b) + 1;
+      ++line_;
+      return;
     }
-    if (!title(label_, Part::label) || !counts()) return false;
-    element_ = node_ = special_ = 0;
-    if (k < drawing && !check()) return false;
+    pos_ = end_;
+    if (!fill()) return;
   }
-  start_offset_ = offset_ - static_cast<std::int64_t>(end_ - pos_);
-  start_line_ = line_;
+}
+
+// The label and count lines of a drawing, and where its records begin.
+bool Reader::drawing_head() {
+  if (!title(label_, Part::label) || !counts()) return false;
+  element_ = node_ = special_ = 0;
+  start_ = place();
   return true;
 }
 
-bool Reader::restart() {
+bool Reader::open(std::int64_t drawing) {
+  if (drawing < 1) return fail(Fault::no_drawing, Part::header, drawing, 0);
+  if (!title(header_, Part::header) || !drawing_head()) return false;
+  for (std::int64_t k = 2; k <= drawing; ++k) {
+    if (!check()) return false;
+    skip_line();
+    if (fault_) return false;
+    if (end_ == pos_ && !fill()) return fail(Fault::no_drawing, Part::label, drawing, 0, k - 1);
+    if (!drawing_head()) return false;
+  }
+  return true;
+}
+
+bool Reader::next() {
+  if (!check()) return false;
+  skip_line();
+  // Nothing but white space after the last drawing ends the file. (White
+  // space that fills a whole buffer is passed, its lines counted.)
+  for (;;) {
+    const char* const b = buffer_.get();
+    const char* p = b + pos_;
+    const char* const e = b + end_;
+    while (p < e && toolkit::space(*p)) ++p;
+    if (p < e) break;
+    if (end_ - pos_ >= block) {
+      line_ += std::count(b + pos_, e, '\n');
+      pos_ = end_;
+    }
+    if (!fill()) return false;
+  }
+  return drawing_head();
+}
+
+Reader::Place Reader::place() const {
+  return {offset_ - static_cast<std::int64_t>(end_ - pos_), line_, elements_, nodes_, specials_,
+          element_, node_, special_};
+}
+
+bool Reader::go(const Place& place) {
   if (fault_) return false;
-  if (!source_->seek(start_offset_)) {
+  if (!source_->seek(place.offset)) {
     fault_.kind = Fault::unreadable;
     fault_.system = source_->failure();
     return false;
   }
-  offset_ = start_offset_;
+  offset_ = place.offset;
   pos_ = end_ = 0;
   std::memset(buffer_.get(), 0, slack);
   eof_ = false;
-  line_ = start_line_;
-  element_ = node_ = special_ = 0;
+  line_ = place.line;
+  elements_ = place.elements;
+  nodes_ = place.nodes;
+  specials_ = place.specials;
+  element_ = place.element;
+  node_ = place.node;
+  special_ = place.special;
   return true;
 }
 
+bool Reader::restart() { return go(start_); }
+
 bool Reader::too_short() const {
   const std::int64_t numbers = 3 * elements_ + 4 * nodes_ + 2 * specials_;
-  return size_ >= 0 && numbers > 0 && size_ - start_offset_ < 2 * numbers - 1;
+  return size_ >= 0 && numbers > 0 && size_ - start_.offset < 2 * numbers - 1;
 }
 
 bool Reader::check() {

@@ -132,6 +132,23 @@ class Reader {
   // line, reading and checking the records of the drawings before it.
   bool open(std::int64_t drawing = 1);
 
+  // Reads and checks the records left of the drawing read, then the next
+  // drawing up to its count line: false with no fault when nothing but
+  // white space follows.
+  bool next();
+
+  // A place in the records of a drawing, to read on from again.
+  struct Place {
+    std::int64_t offset = 0;  // in the source
+    std::int64_t line = 1;
+    std::int64_t elements = 0, nodes = 0, specials = 0;  // the drawing's counts
+    std::int64_t element = 0, node = 0, special = 0;     // records read before it
+  };
+  // Where the reader stands now.
+  Place place() const;
+  // Back (or on) to a place noted before, in a drawing of this source.
+  bool go(const Place& place);
+
   // The last fault; it stays once made.
   const Fault& fault() const { return fault_; }
 
@@ -168,6 +185,8 @@ class Reader {
   bool next_real(double& value);
   bool title(Title& into, Part part);
   bool counts();
+  bool drawing_head();
+  void skip_line();
   bool fail(Fault::Kind kind, Part part, std::int64_t record, std::int64_t item, std::int64_t limit = 0);
   bool fail_token(Part part, std::int64_t record, std::int64_t item, Fault::Kind kind, std::int64_t limit = 0);
 
@@ -191,9 +210,8 @@ class Reader {
   std::int64_t nodes_ = 0;
   std::int64_t specials_ = 0;
 
-  // Where the records begin: the offset in the source, its line.
-  std::int64_t start_offset_ = 0;
-  std::int64_t start_line_ = 1;
+  // Where the records of the drawing read begin.
+  Place start_;
   // Records handed out in the current pass, per section.
   std::int64_t element_ = 0;
   std::int64_t node_ = 0;

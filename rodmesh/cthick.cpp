@@ -4,15 +4,31 @@
 #include <cmath>
 #include <numbers>
 
+#include "meshfile/cells.hpp"
+
 namespace rodmesh {
 
 namespace {
 
-// Each face lists a corner, then mid-side and corner nodes in turn around
-// its boundary: the end at A, the four sides, the end at B.
-constexpr std::int32_t faces[6][8] = {
-    {1, 2, 3, 4, 5, 6, 7, 8},      {1, 2, 3, 10, 15, 14, 13, 9},     {3, 4, 5, 11, 17, 16, 15, 10},
-    {5, 6, 7, 12, 19, 18, 17, 11}, {7, 8, 1, 9, 13, 20, 19, 12}, {13, 14, 15, 16, 17, 18, 19, 20},
+// The six faces of the 20-node brick (the end at A, the four sides, the end
+// at B), as the table of cell kinds gives them, each listed as the file
+// lists an 8-node face (a corner, then mid-side and corner nodes in turn
+// round its boundary) by the brick's nodes in the file's order. The end at
+// A runs the other way round from its first node, into the solid: the
+// suite has always written it so.
+struct Faces {
+  std::int32_t node[6][face_nodes];
+  Faces() {
+    const meshfile::CellKind& brick = *meshfile::kind_named("hexahedron20");
+    const meshfile::CellKind& face = *meshfile::kind_named("quad8");
+    for (std::size_t f = 0; f < 6; ++f) {
+      const std::span<const int> corners = brick.faces[f].nodes;
+      std::int32_t listed[face_nodes];
+      for (std::size_t k = 0; k < face_nodes; ++k)
+        listed[face.file[k]] = brick.file[static_cast<std::size_t>(corners[k])] + 1;
+      for (int k = 0; k < face_nodes; ++k) node[f][k] = f == 0 && k > 0 ? listed[face_nodes - k] : listed[k];
+    }
+  }
 };
 
 }  // namespace
@@ -36,9 +52,10 @@ void cthick(Output form, double radius, double halfw, double halfh, Shape shape,
     tpl.nnode[1] = solid_nodes;
     for (int i = 1; i <= solid_nodes; ++i) tpl.lnods[1][i] = i;
   } else {
+    static const Faces faces;
     for (int m = 1; m <= 6; ++m) {
-      tpl.nnode[m] = 8;
-      for (int i = 1; i <= 8; ++i) tpl.lnods[m][i] = faces[m - 1][i - 1];
+      tpl.nnode[m] = face_nodes;
+      for (int i = 1; i <= face_nodes; ++i) tpl.lnods[m][i] = faces.node[m - 1][i - 1];
     }
   }
 

@@ -36,17 +36,6 @@ TEST(Cthick, BrickIsOneElementOfTheTwentyNodesInOrder) {
   EXPECT_EQ(t.element(1), all);
 }
 
-TEST(Cthick, FacesRunRoundTheirBoundaryFromACorner) {
-  Template t(faces);
-  rodmesh::cthick(faces, 1.0, 1.0, 1.0, prism, t.tpl);
-  EXPECT_EQ(t.element(1), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-  EXPECT_EQ(t.element(2), (std::vector<int>{1, 2, 3, 10, 15, 14, 13, 9}));
-  EXPECT_EQ(t.element(3), (std::vector<int>{3, 4, 5, 11, 17, 16, 15, 10}));
-  EXPECT_EQ(t.element(4), (std::vector<int>{5, 6, 7, 12, 19, 18, 17, 11}));
-  EXPECT_EQ(t.element(5), (std::vector<int>{7, 8, 1, 9, 13, 20, 19, 12}));
-  EXPECT_EQ(t.element(6), (std::vector<int>{13, 14, 15, 16, 17, 18, 19, 20}));
-}
-
 TEST(Cthick, CylinderNodesLieOnTheCircleEvery45Degrees) {
   Template t(brick);
   const double r = 0.3;

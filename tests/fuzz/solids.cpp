@@ -81,7 +81,8 @@ void build(Run& r, std::string_view eva, bool has_eva) {
   Titles titles;
   r.mesh.width = 2;
   {
-    toolkit::Reader reader(file.get(), "jobname.zmf");
+    toolkit::Reader input(file.get(), "jobname.zmf");
+    meshfile::Reader reader = mesh_reader(input);
     read_head(reader, titles, r.mesh);
     if (r.mesh.ne > max_built_bars ||
         static_cast<long long>(r.mesh.ne) * r.mesh.width + 3LL * r.mesh.nn + r.mesh.ns > max_slots)
