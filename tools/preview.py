@@ -163,6 +163,21 @@ def preview_mesh(path, out):
     plt.close(figure)
 
 
+def outfile():
+    """pptools' writer of whole outputs (pptools/outfile.py), loaded alone:
+    the package needs meshio, which a drawing does not."""
+    import importlib.util
+
+    package = importlib.util.find_spec("pptools")
+    for folder in (package.submodule_search_locations or []) if package else []:
+        spec = importlib.util.spec_from_file_location("pptools_outfile", os.path.join(folder, "outfile.py"))
+        if spec is not None and os.path.isfile(spec.origin):
+            module = importlib.util.module_from_spec(spec)
+            spec.loader.exec_module(module)
+            return module
+    raise ImportError("the package pptools is missing, whose outfile.py writes the picture")
+
+
 def check_output(out):
     """Refuses a picture that cannot be written, before any work."""
     folder = os.path.dirname(out) or "."
@@ -183,8 +198,12 @@ def main(argv):
         if extension not in (".dxf", ".zmf"):
             raise Unreadable("the name must end in .dxf or .zmf")
         check_output(out)
+        picture = outfile()
+        picture.end_as_interrupt()
         try:
-            (preview_dxf if extension == ".dxf" else preview_mesh)(path, out)
+            # Drawn beside its place and put there when whole.
+            with picture.staged(out) as written:
+                (preview_dxf if extension == ".dxf" else preview_mesh)(path, written)
         except OSError as error:  # the picture's: the input's are Unreadable
             raise Unwritable(error.strerror or str(error))
     except Unreadable as error:

@@ -360,10 +360,73 @@ def check_tools(source_dir, work):
     said = [str(w.message) for w in caught if issubclass(w.category, pptools.LossWarning)]
     if len(said) != 2 or "types={4: 'tetra'}" not in said[1]:
         failures.append("pptools.write said %r" % said)
+    failures += check_staging(source_dir, work)
     for failure in failures:
         print("FAILED: " + failure)
     print("%d runs of the tools" % len(TOOL_RUNS))
     return 1 if failures else 0
+
+
+# How a write ends: the writer's fault, an interrupt in the writer, the
+# writer done (None); and whether the output is a link to a file elsewhere.
+STAGED = [(RuntimeError("the writer's fault"), False), (KeyboardInterrupt(), True), (None, True)]
+
+# ppt-preview stopped while it draws: the picture stays as it was.
+PREVIEW_SIGNALS = ["SIGINT", "SIGTERM"]
+
+
+def leftovers(folder):
+    return [name for name in os.listdir(folder) if name.startswith(".pptools-")]
+
+
+def check_staging(source_dir, work):
+    """An output is put in place only when whole: a fault or an interrupt
+    leaves the earlier one as it was and nothing beside it."""
+    import signal
+    import time
+    from pptools import convert
+
+    failures = []
+    written = convert._write
+    for case, (end, link) in enumerate(STAGED):
+        folder = os.path.join(work, "staged%d" % case)
+        os.makedirs(os.path.join(folder, "elsewhere"))
+        target = os.path.join(folder, "elsewhere", "out.vtk")
+        write_lines(target, ["earlier"])
+        out = os.path.join(folder, "link.vtk") if link else target
+        if link:
+            os.symlink(os.path.join("elsewhere", "out.vtk"), out)
+
+        def writer(path, mesh, kind, header):
+            write_lines(path, ["new"] if end is None else ["part"])
+            if end is not None:
+                raise end
+        convert._write = writer
+        try:
+            convert.write(out, None, "vtk", None)
+        except (convert.Failure, KeyboardInterrupt):
+            pass
+        finally:
+            convert._write = written
+        with open(target) as handle:
+            text = handle.read()
+        if text != ("new\n" if end is None else "earlier\n") or leftovers(os.path.dirname(target)) \
+                or os.path.islink(out) != link:
+            failures.append("write ended by %r: the output holds %r, beside it %r" % (
+                end, text, leftovers(os.path.dirname(target))))
+    for name in PREVIEW_SIGNALS:
+        write_lines(os.path.join(work, "bars.png"), ["earlier"])
+        started = subprocess.Popen([os.path.join(source_dir, "tools", "preview"), "bars.zmf"], cwd=work,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        while started.poll() is None and not leftovers(work):
+            time.sleep(0.01)
+        started.send_signal(getattr(signal, name))
+        status = started.wait(timeout=300)
+        with open(os.path.join(work, "bars.png"), "rb") as handle:
+            if status != 1 or handle.read() != b"earlier\n" or leftovers(work):
+                failures.append("ppt-preview stopped by %s: status %d, the picture changed or %r left" % (
+                    name, status, leftovers(work)))
+    return failures
 
 
 # --------------------------------------------------------------------- STL
