@@ -160,7 +160,7 @@ def fit(mesh, kind, path):
     if kind in TRIANGLES_ONLY:
         mesh, open_edges = shells.to_triangles(mesh)
         if open_edges:
-            warnings.warn("%d edges of the triangles are not met by one other the other way: "
+            warnings.warn("%d edges of the triangles are not met by exactly one other running them the other way: "
                           "the solids are not closed shells" % open_edges, losses.LossWarning)
     if kind == "zmf":
         held = [k for k, block in enumerate(mesh.cells) if zmf.holds(block)]
@@ -204,9 +204,11 @@ def write(path, mesh, kind, header):
 def _write(path, mesh, kind, header):
     if kind == "zmf":
         zmf.write(path, mesh, header=header)
+    elif kind == "stl":
+        shells.write_stl(path, mesh)
     else:
         with losses.quiet() as said:
-            meshio.write(path, mesh, file_format=kind, **({"binary": True} if kind == "stl" else {}))
+            meshio.write(path, mesh, file_format=kind)
         for line in said:
             warnings.warn("meshio: " + line)
 

@@ -4,10 +4,10 @@
     meshes.py roundtrip RODMESH SOURCE_DIR WORK_DIR   rodmesh outputs through .vtu and .zmf
     meshes.py road      RODMESH SOURCE_DIR WORK_DIR   Gmsh -> ppt-convert -> rodmesh -> ppt-convert -> pvbatch
     meshes.py tools     RODMESH SOURCE_DIR WORK_DIR   what ppt-convert and ppt-preview say, good runs and bad
-    meshes.py stl       RODMESH SOURCE_DIR WORK_DIR   rodmesh's solids as STL, checked by admesh
+    meshes.py stl       RODMESH SOURCE_DIR WORK_DIR   rodmesh's solids and Gmsh's boxes as STL, checked by admesh
 
 Exits 77 (skipped) when meshio, or for the road Gmsh or ParaView (pvbatch and its
-Python modules), for stl admesh, is missing.
+Python modules), for stl admesh or Gmsh, is missing.
 """
 
 import importlib.util
@@ -292,6 +292,7 @@ TOOL_RUNS = [
      ["3 cells left out that su2 cannot hold (2 line, 1 vertex)", "point data T; cell data c"], "+mixed.su2"),
     (["-n", "99999999999999999999999=polygon", "folder.zmf", "x.vtu"], None, 1,
      ["node count must be from 1 to 2147483647"], "-x.vtu"),
+    (["twotets.vtu", "twotets.stl"], None, 0, [], "+twotets.stl"),  # the face they share is not written
 ]
 
 
@@ -310,6 +311,8 @@ def tool_inputs(work):
     meshio.write(os.path.join(work, "mixed.vtu"), mesh)
     meshio.write(os.path.join(work, "tt.vtu"), meshio.Mesh(numpy.array(points[:5], dtype=float),
                                                            [("triangle", [[1, 2, 4]]), ("tetra", [[0, 1, 2, 3]])]))
+    meshio.write(os.path.join(work, "twotets.vtu"), meshio.Mesh(numpy.array(points[:5], dtype=float),
+                                                               [("tetra", [[0, 1, 2, 3], [1, 2, 3, 4]])]))
     with open(os.path.join(work, "math.zmf"), "wb") as handle:
         handle.write(b"Cost $\\frac{1$ \0\xff\n" + "".join(line + "\n" for line in GOOD[1:]).encode())
     pptools_bars = 60000
@@ -482,7 +485,34 @@ def check_stl(rodmesh, source_dir, work):
         print("%-15s %d bars, admesh: %d parts, volume %g%s" % (
             name, len(ends), found.get("Number of parts", -1), found.get("Volume", -1),
             "  FAILED %r" % faults if faults else ""))
+    # Gmsh's volume meshes of a box go as its boundary alone: one closed part.
+    for name, order, geometry in GMSH_BOXES:
+        geo = os.path.join(work, name + ".geo")
+        with open(geo, "w") as handle:
+            handle.write(geometry)
+        run(["gmsh", "-3", "-order", str(order), geo, "-o", name + ".msh"], work)
+        said = subprocess.run([convert, name + ".msh", name + ".stl"], cwd=work, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE).stderr.decode("latin-1")
+        found = admesh_report(os.path.join(work, name + ".stl"))
+        faults = {key: found.get(key) for key in ("Degenerate facets", "Edges fixed", "Facets reversed",
+                                                  "Backwards edges") if found.get(key) != 0}
+        if found.get("Number of parts") != 1 or abs(found.get("Volume", 0) - 6) > 1e-4 or "shells" in said:
+            faults["parts, volume, warning"] = (found.get("Number of parts"), found.get("Volume"), said)
+        failures += bool(faults)
+        print("%-15s admesh: %d parts, volume %g%s" % (name, found.get("Number of parts", -1),
+                                                      found.get("Volume", -1), "  FAILED %r" % faults if faults else ""))
     return 1 if failures else 0
+
+
+# Boxes of 1 by 2 by 3 for Gmsh: name, order, geometry.
+GMSH_TETRA = 'SetFactory("OpenCASCADE");\nBox(1) = {0, 0, 0, 1, 2, 3};\nMesh.MeshSizeMax = 0.5;\n'
+GMSH_HEXAHEDRA = """Point(1) = {0, 0, 0}; Point(2) = {1, 0, 0}; Point(3) = {1, 2, 0}; Point(4) = {0, 2, 0};
+Line(1) = {1, 2}; Line(2) = {2, 3}; Line(3) = {3, 4}; Line(4) = {4, 1};
+Curve Loop(1) = {1, 2, 3, 4}; Plane Surface(1) = {1};
+Transfinite Curve{1, 2, 3, 4} = 4; Transfinite Surface{1}; Recombine Surface{1};
+Extrude {0, 0, 3} { Surface{1}; Layers{5}; Recombine; }
+"""
+GMSH_BOXES = [("tetra", 1, GMSH_TETRA), ("tetra10", 2, GMSH_TETRA), ("hexahedron27", 2, GMSH_HEXAHEDRA)]
 
 
 # Debian's package of each tool that a check may need.
@@ -523,7 +553,7 @@ def main(argv):
     checks = {"read": lambda rodmesh, source, work: check_read(source, work),
               "roundtrip": check_roundtrip, "road": check_road,
               "tools": lambda rodmesh, source, work: check_tools(source, work), "stl": check_stl}
-    return run_checks(argv, checks, {"road": ("gmsh", "pvbatch", "xvfb-run"), "stl": ("admesh",)})
+    return run_checks(argv, checks, {"road": ("gmsh", "pvbatch", "xvfb-run"), "stl": ("admesh", "gmsh")})
 
 
 if __name__ == "__main__":
