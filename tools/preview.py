@@ -74,11 +74,14 @@ def read_mesh(path):
     file's order, one per node count) and nodes of the first drawing, read
     by the package pptools."""
     try:
-        from pptools import zmf
+        from pptools import GuessWarning, zmf
     except ImportError as error:
         raise Unreadable("%s (Debian: apt-get install python3-meshio python3-numpy)" % error)
     try:
-        mesh = zmf.read(path)
+        with warnings.catch_warnings():
+            # A picture draws the nodes of an element whatever its type.
+            warnings.simplefilter("ignore", GuessWarning)
+            mesh = zmf.read(path)
     except zmf.ZmfError as error:
         raise Unreadable(error.detail)
     elements = [zmf.file_order(block.type, block.data) for block in mesh.cells]

@@ -109,12 +109,14 @@ def write_lines(path, lines):
     return path
 
 
-def check_read(source_dir, work):
+def check_read(rodmesh, source_dir, work):
+    import warnings
     import meshio
     import pptools
 
     convert = os.path.join(source_dir, "tools", "ppt-convert")
     failures = []
+    warnings.simplefilter("error", pptools.GuessWarning)  # the flat quad of CELLS is no guess to say
     for count, choice, kind, order in CELLS:
         path = os.path.join(work, "cells%d%s.zmf" % (count, choice or ""))
         nodes = list(range(count, 0, -1))  # any list tells the order apart
@@ -155,10 +157,57 @@ def check_read(source_dir, work):
         elif result.returncode != 1 or not said.startswith("ppt-convert: %s: %s" % (path, message)) \
                 or said.count("\n") != 1:
             failures.append("%s: status %d, said %r" % (message, result.returncode, said))
+        elif not options:
+            # meshio.read ends the process on a meshio.ReadError: a script's
+            # `except Exception` must catch the fault instead.
+            try:
+                meshio.read(path)
+                failures.append("%s: meshio.read raised nothing" % message)
+            except Exception as error:
+                if not str(error).startswith("%s: %s" % (path, message)):
+                    failures.append("%s: meshio.read raised %r" % (message, error))
+    failures += check_titles(rodmesh, work)
     for failure in failures:
         print("FAILED: " + failure)
-    print("%d cell cases, %d faulty files" % (len(CELLS), len(FAULTS)))
+    print("%d cell cases, %d faulty files, %d titles" % (len(CELLS), len(FAULTS), len(TITLES)))
     return 1 if failures else 0
+
+
+# Title lines that pptools.write takes (the programs read them back) or
+# refuses, in one line.
+TITLES = [
+    ("x" * 998, None),
+    ("\u00e9" * 499, None),
+    ("x" * 999, "the header is 999 bytes long"),
+    ("\u00e9" * 500, "the header is 1000 bytes long"),
+    ("a\rb", "the header holds a carriage return"),
+    ("a\nb", "the header holds a line feed"),
+    ("a\0b", "the header holds a NUL byte"),
+]
+
+
+def check_titles(rodmesh, work):
+    import meshio
+    import numpy
+    import pptools
+
+    failures = []
+    bar = meshio.Mesh(numpy.eye(3), [("line", numpy.array([[0, 1]]))])
+    for case, (header, refused) in enumerate(TITLES):
+        path = os.path.join(work, "title%d.zmf" % case)
+        try:
+            pptools.write(path, bar, header=header, label=header)
+            said = None
+        except meshio.WriteError as error:
+            said = str(error)
+        if refused is None and said is None:
+            result = subprocess.run([rodmesh, "title%d" % case], cwd=work, input=b"p\nb\n0\n1\n1\n",
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            if result.returncode != 0:
+                failures.append("title %d: rodmesh refused it: %r" % (case, result.stderr[-200:]))
+        elif said is None or refused is None or not said.startswith(refused) or "\n" in said:
+            failures.append("title %d: pptools.write said %r" % (case, said))
+    return failures
 
 
 # --------------------------------------------------------------- round trip
@@ -292,6 +341,12 @@ TOOL_RUNS = [
      ["3 cells left out that su2 cannot hold (2 line, 1 vertex)", "point data T; cell data c"], "+mixed.su2"),
     (["-n", "99999999999999999999999=polygon", "folder.zmf", "x.vtu"], None, 1,
      ["node count must be from 1 to 2147483647"], "-x.vtu"),
+    # The tetra of mixed.zmf read as a quad, by the core's .vtu and by meshio.
+    (["mixed.zmf", "guess.vtu"], None, 0, ["mixed.zmf: 1 of the 1 4-node elements are read as quads but their "
+                                           "corners are not in one plane: if they are tetrahedra, read them with "
+                                           "-n 4=tetra"], "+guess.vtu"),
+    (["mixed.zmf", "guess.vtk"], None, 0, ["mixed.zmf: 1 of the 1 4-node elements"], "+guess.vtk"),
+    (["-c", "line", "mixed.zmf", "lines.vtu"], None, 0, [], "+lines.vtu"),
     (["twotets.vtu", "twotets.stl"], None, 0, [], "+twotets.stl"),  # the face they share is not written
 ]
 
@@ -363,6 +418,12 @@ def check_tools(source_dir, work):
     said = [str(w.message) for w in caught if issubclass(w.category, pptools.LossWarning)]
     if len(said) != 2 or "types={4: 'tetra'}" not in said[1]:
         failures.append("pptools.write said %r" % said)
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        pptools.read(os.path.join(work, "mixed.zmf"))
+    said = [str(w.message) for w in caught if issubclass(w.category, pptools.GuessWarning)]
+    if len(said) != 1 or "types={4: 'tetra'}" not in said[0]:
+        failures.append("pptools.read said %r" % said)
     failures += check_staging(source_dir, work)
     for failure in failures:
         print("FAILED: " + failure)
@@ -550,7 +611,7 @@ def run_checks(argv, checks, needs):
 
 
 def main(argv):
-    checks = {"read": lambda rodmesh, source, work: check_read(source, work),
+    checks = {"read": check_read,
               "roundtrip": check_roundtrip, "road": check_road,
               "tools": lambda rodmesh, source, work: check_tools(source, work), "stl": check_stl}
     return run_checks(argv, checks, {"road": ("gmsh", "pvbatch", "xvfb-run"), "stl": ("admesh", "gmsh")})
