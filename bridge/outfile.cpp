@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "bridge/base64.hpp"
-#include "bridge/records.hpp"
+#include "bridge/fault.hpp"
 
 namespace bridge {
 

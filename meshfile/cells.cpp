@@ -28,6 +28,8 @@ constexpr int triangle6_triangles[] = {0, 3, 5, 3, 1, 4, 5, 4, 2, 3, 4, 5};
 // A triangle cuts each corner, two fill the quad of the mid-side nodes (on
 // a cylinder they lie on the circle).
 constexpr int quad8_triangles[] = {7, 0, 4, 4, 1, 5, 5, 2, 6, 6, 3, 7, 4, 5, 6, 4, 6, 7};
+// A fan round the centre.
+constexpr int quad9_triangles[] = {8, 0, 4, 8, 4, 1, 8, 1, 5, 8, 5, 2, 8, 2, 6, 8, 6, 3, 8, 3, 7, 8, 7, 0};
 
 // The faces of the solids, outward: corners first, then for quadratic faces
 // the mid-side nodes edge by edge. The faces of the bricks run: the end at
@@ -64,30 +66,53 @@ constexpr int hexahedron20_f[6][8] = {{0, 3, 2, 1, 11, 10, 9, 8},  {0, 1, 5, 4, 
 constexpr Face hexahedron20_faces[] = {{"quad8", hexahedron20_f[0]}, {"quad8", hexahedron20_f[1]},
                                        {"quad8", hexahedron20_f[2]}, {"quad8", hexahedron20_f[3]},
                                        {"quad8", hexahedron20_f[4]}, {"quad8", hexahedron20_f[5]}};
+// The triquadratic brick: its faces with their centres, nodes 20 to 25.
+constexpr int hexahedron27_f[6][9] = {{0, 3, 2, 1, 11, 10, 9, 8, 24},  {0, 1, 5, 4, 8, 17, 12, 16, 22},
+                                      {1, 2, 6, 5, 9, 18, 13, 17, 21}, {2, 3, 7, 6, 10, 19, 14, 18, 23},
+                                      {3, 0, 4, 7, 11, 16, 15, 19, 20}, {4, 5, 6, 7, 12, 13, 14, 15, 25}};
+constexpr Face hexahedron27_faces[] = {{"quad9", hexahedron27_f[0]}, {"quad9", hexahedron27_f[1]},
+                                       {"quad9", hexahedron27_f[2]}, {"quad9", hexahedron27_f[3]},
+                                       {"quad9", hexahedron27_f[4]}, {"quad9", hexahedron27_f[5]}};
+// The quadratic wedge and pyramid list their nodes as VTK does: the wedge's
+// first triangle turns outward.
+constexpr int wedge15_ends[2][6] = {{0, 1, 2, 6, 7, 8}, {3, 5, 4, 11, 10, 9}};
+constexpr int wedge15_sides[3][8] = {{0, 3, 4, 1, 12, 9, 13, 6}, {1, 4, 5, 2, 13, 10, 14, 7}, {2, 5, 3, 0, 14, 11, 12, 8}};
+constexpr Face wedge15_faces[] = {{"triangle6", wedge15_ends[0]},
+                                  {"quad8", wedge15_sides[0]},
+                                  {"quad8", wedge15_sides[1]},
+                                  {"quad8", wedge15_sides[2]},
+                                  {"triangle6", wedge15_ends[1]}};
+constexpr int pyramid13_base[] = {0, 3, 2, 1, 8, 7, 6, 5};
+constexpr int pyramid13_f[4][6] = {{0, 1, 4, 5, 10, 9}, {1, 2, 4, 6, 11, 10}, {2, 3, 4, 7, 12, 11}, {3, 0, 4, 8, 9, 12}};
+constexpr Face pyramid13_faces[] = {{"quad8", pyramid13_base},
+                                    {"triangle6", pyramid13_f[0]},
+                                    {"triangle6", pyramid13_f[1]},
+                                    {"triangle6", pyramid13_f[2]},
+                                    {"triangle6", pyramid13_f[3]}};
 
 // The kinds that each node count is read as come first.
 constexpr CellKind kinds[] = {
-    {"vertex", 1, 1, 0, true, {}, {}, {}, {}},
-    {"line", 2, 3, 1, true, {}, {}, {}, {}},
-    {"triangle", 3, 5, 2, true, {}, {}, triangle_triangles, {}},
-    {"quad", 4, 9, 2, true, {}, {}, quad_triangles, {}},
-    {"pyramid", 5, 14, 3, true, {}, {}, {}, pyramid_faces},
-    {"wedge", 6, 13, 3, true, {}, wedge_vtk, {}, wedge_faces},
-    {"quad8", 8, 23, 2, true, quad8_file, {}, quad8_triangles, {}},
-    {"quad9", 9, 28, 2, true, {}, {}, {}, {}},
-    {"tetra10", 10, 24, 3, true, {}, {}, {}, tetra10_faces},
-    {"hexahedron20", 20, 25, 3, true, hexahedron20_file, {}, {}, hexahedron20_faces},
-    {"hexahedron27", 27, 29, 3, true, {}, {}, {}, {}},
-    {"polygon", 0, 7, 2, true, {}, {}, {}, {}},
-    {"line3", 3, 21, 1, false, {}, {}, {}, {}},
-    {"tetra", 4, 10, 3, false, {}, {}, {}, tetra_faces},
-    {"triangle6", 6, 22, 2, false, {}, {}, triangle6_triangles, {}},
-    {"hexahedron", 8, 12, 3, false, {}, {}, {}, hexahedron_faces},
-    {"triangle10", 10, 0, 2, false, {}, {}, {}, {}},
-    {"wedge12", 12, 31, 3, false, {}, {}, {}, {}},
-    {"pyramid13", 13, 27, 3, false, {}, {}, {}, {}},
-    {"wedge15", 15, 26, 3, false, {}, {}, {}, {}},
-    {"hexahedron24", 24, 33, 3, false, {}, {}, {}, {}},
+    {"vertex", 1, 1, 1, 0, true, {}, {}, {}, {}},
+    {"line", 2, 2, 3, 1, true, {}, {}, {}, {}},
+    {"triangle", 3, 3, 5, 2, true, {}, {}, triangle_triangles, {}},
+    {"quad", 4, 4, 9, 2, true, {}, {}, quad_triangles, {}},
+    {"pyramid", 5, 5, 14, 3, true, {}, {}, {}, pyramid_faces},
+    {"wedge", 6, 6, 13, 3, true, {}, wedge_vtk, {}, wedge_faces},
+    {"quad8", 8, 4, 23, 2, true, quad8_file, {}, quad8_triangles, {}},
+    {"quad9", 9, 4, 28, 2, true, {}, {}, quad9_triangles, {}},
+    {"tetra10", 10, 4, 24, 3, true, {}, {}, {}, tetra10_faces},
+    {"hexahedron20", 20, 8, 25, 3, true, hexahedron20_file, {}, {}, hexahedron20_faces},
+    {"hexahedron27", 27, 8, 29, 3, true, {}, {}, {}, hexahedron27_faces},
+    {"polygon", 0, 0, 7, 2, true, {}, {}, {}, {}},
+    {"line3", 3, 2, 21, 1, false, {}, {}, {}, {}},
+    {"tetra", 4, 4, 10, 3, false, {}, {}, {}, tetra_faces},
+    {"triangle6", 6, 3, 22, 2, false, {}, {}, triangle6_triangles, {}},
+    {"hexahedron", 8, 8, 12, 3, false, {}, {}, {}, hexahedron_faces},
+    {"triangle10", 10, 3, 0, 2, false, {}, {}, {}, {}},
+    {"wedge12", 12, 6, 31, 3, false, {}, {}, {}, {}},
+    {"pyramid13", 13, 5, 27, 3, false, {}, {}, {}, pyramid13_faces},
+    {"wedge15", 15, 6, 26, 3, false, {}, {}, {}, wedge15_faces},
+    {"hexahedron24", 24, 8, 33, 3, false, {}, {}, {}, {}},
 };
 
 }  // namespace

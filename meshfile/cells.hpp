@@ -17,6 +17,7 @@ namespace meshfile {
 struct CellKind {
   std::string_view name;  // meshio's
   int nodes;              // its node count; 0 for the polygon (any count from 3)
+  int corners;            // the nodes of its linear kind, which come first
   int vtk;                // VTK's type number; 0 where VTK has none
   int dimension;          // 0 a point, 1 a line, 2 a face, 3 a solid
   bool read_by_default;   // the kind that elements of its node count are read as

@@ -4,20 +4,12 @@
 #include <cstring>
 
 #include "toolkit/files.hpp"
-#include "toolkit/numfmt.hpp"
 
 namespace rodmesh {
 
 namespace {
 
-using toolkit::putfixed;
-using toolkit::putint;
-using toolkit::putstr;
-
 constexpr std::string_view generic_name = "jobname_th.zmf";
-
-// Room for the longest line: a node line of three reals at their widest.
-constexpr std::size_t line_room = 4 * toolkit::fixed_room;
 
 toolkit::Writer create(const std::string& name) {
   std::printf("\nWriting file: %s\n", name.c_str());
@@ -26,70 +18,26 @@ toolkit::Writer create(const std::string& name) {
 
 }  // namespace
 
-void Numbering::set(int value) {
-  value_ = value;
-  size_ = static_cast<std::size_t>(toolkit::putcols<5>(text_, value) - text_);
-}
-
-char* Numbering::put(char* out) const {
-  std::memcpy(out, text_, 16);
-  return out + size_;
-}
-
-void Numbering::next() {
-  ++value_;
-  for (char* p = text_ + size_ - 1;; --p) {
-    if (*p == '9') {
-      *p = '0';
-      // A carry out of the first digit makes the number longer.
-      if (p != text_) continue;
-    } else if (*p != ' ') {
-      ++*p;
-      return;
-    }
-    set(value_);
-    return;
-  }
-}
-
-
 SolidWriter::SolidWriter(const std::string& name, const Titles& titles, int ne, int nn, int ns) : out_(create(name)) {
-  char* p = out_.room(header_length + drawing_length + line_room);
-  p = putstr(p, titles.header);
-  *p++ = '\n';
-  p = putstr(p, titles.drawing);
-  *p++ = '\n';
-  p = putint(p, ne, 5);
-  p = putint(putstr(p, "   "), nn, 5);
-  p = putint(putstr(p, "   "), ns, 5);
-  *p++ = '\n';
-  out_.advance(p);
+  char* p = out_.room(header_length + drawing_length + 2 + meshfile::counts_room);
+  p = meshfile::put_titles(p, titles.header, titles.drawing);
+  out_.advance(meshfile::put_counts(p, ne, nn, ns));
 }
 
 void SolidWriter::elements(const BarTemplate& tpl) {
-  // The texts of the bar's 20 node numbers, each behind its blank (at most
-  // 12 bytes; each slot is copied as 16).
+  // The texts of the bar's 20 node numbers as they stand in an element line,
+  // each in a slot of 32 bytes, copied as 16 (at most 12 are used).
   char nodes[solid_nodes + 1][32];
   std::size_t sizes[solid_nodes + 1];
-  Numbering node = first_node_;
-  for (int i = 1; i <= solid_nodes; ++i, node.next()) {
-    nodes[i][0] = ' ';
-    sizes[i] = static_cast<std::size_t>(node.put(nodes[i] + 1) - nodes[i]);
-  }
+  meshfile::Numbering node = first_node_;
+  for (int i = 1; i <= solid_nodes; ++i, node.next())
+    sizes[i] = static_cast<std::size_t>(meshfile::put_element_node(nodes[i], node) - nodes[i]);
   first_node_ = node;
 
-  char* p = out_.room(tpl.per_bar * line_room);
+  char* p = out_.room(static_cast<std::size_t>(tpl.per_bar) * meshfile::element_room(solid_nodes));
   for (int m = 1; m <= tpl.per_bar; ++m, element_.next()) {
-    p = element_.put(p);
     const int count = tpl.nnode[m];
-    if (count != count_) {
-      count_ = count;
-      char* c = putstr(count_text_, " ");
-      c = putstr(toolkit::putcols<5>(c, count), "   ");
-      count_size_ = static_cast<std::size_t>(c - count_text_);
-    }
-    std::memcpy(p, count_text_, 16);
-    p += count_size_;
+    p = meshfile::put_element_start(p, element_, count);
     const toolkit::Vec1<std::int32_t>& local = tpl.lnods[m];
     for (int l = 1; l <= count; ++l) {
       const int i = local[l];
@@ -104,15 +52,8 @@ void SolidWriter::elements(const BarTemplate& tpl) {
 void SolidWriter::nodes(toolkit::Mat1<double> nodes) {
   // The matrix is walked as the single run it is: row after row.
   const double* xyz = nodes[1].data();
-  char* p = out_.room(solid_nodes * line_room);
-  for (int i = 0; i < solid_nodes; ++i, xyz += ncoor, node_.next()) {
-    p = node_.put(p);
-    for (int j = 0; j < ncoor; ++j) {
-      *p++ = ' ';
-      p = putfixed<8, 15>(p, xyz[j]);
-    }
-    *p++ = '\n';
-  }
+  char* p = out_.room(solid_nodes * meshfile::node_room);
+  for (int i = 0; i < solid_nodes; ++i, xyz += ncoor, node_.next()) p = meshfile::put_node(p, node_, xyz);
   out_.advance(p);
 }
 

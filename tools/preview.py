@@ -53,26 +53,15 @@ def preview_dxf(path, out):
     plt.close(figure)
 
 
-# Outer faces of a 20-node brick, each a corner then alternately mid-side and
-# corner nodes around its boundary (the node order of the brick's faces).
-BRICK_FACES = [
-    (1, 2, 3, 4, 5, 6, 7, 8),
-    (1, 2, 3, 10, 15, 14, 13, 9),
-    (3, 4, 5, 11, 17, 16, 15, 10),
-    (5, 6, 7, 12, 19, 18, 17, 11),
-    (7, 8, 1, 9, 13, 20, 19, 12),
-    (13, 14, 15, 16, 17, 18, 19, 20),
-]
-
 # Past this many faces and bars matplotlib takes minutes and gigabytes: a
 # sample of them is drawn, the same one on every run.
 DRAWN = 50000
 
 
 def read_mesh(path):
-    """Header, drawing label, elements (arrays of node lists from 0, in the
-    file's order, one per node count) and nodes of the first drawing, read
-    by the package pptools."""
+    """Header, the drawings' labels, elements (cell types and node lists from
+    0, in meshio's order, a block each) and nodes of every drawing, read by
+    the package pptools."""
     try:
         from pptools import GuessWarning, zmf
     except ImportError as error:
@@ -84,19 +73,35 @@ def read_mesh(path):
             mesh = zmf.read(path)
     except zmf.ZmfError as error:
         raise Unreadable(error.detail)
-    elements = [zmf.file_order(block.type, block.data) for block in mesh.cells]
-    return mesh.info[zmf.HEADER_KEY].strip(), mesh.info[zmf.LABEL_KEY].strip(), elements, mesh.points
+    elements = [(block.type, block.data) for block in mesh.cells]
+    labels = [label.strip() for label in mesh.info[zmf.LABELS_KEY]]
+    return mesh.info[zmf.HEADER_KEY].strip(), labels, elements, mesh.points
+
+
+def outline(kind, nodes):
+    """The boundary of faces of a kind (node lists, meshio's order) as
+    polygons: the corners, with the mid-side nodes between them."""
+    corners = kind.corners
+    if corners and nodes.shape[1] in (2 * corners, 2 * corners + 1):
+        order = [k for c in range(corners) for k in (c, corners + c)]
+        return nodes[:, order]
+    return nodes[:, :corners] if corners and kind.nodes else nodes
 
 
 def shapes(elements):
-    """Polygons and lines to draw, as node lists from 0: a brick's six faces,
-    a face as itself, an element of one or two nodes as a line."""
+    """Polygons and lines to draw, as node lists from 0: a solid's faces, a
+    face as itself, an element of one or two nodes as a line."""
     import numpy as np
+    from pptools import zmf
 
     polygons, lines = [], []
-    for nodes in elements:
-        if nodes.shape[1] == 20:
-            polygons.append(nodes[:, np.array(BRICK_FACES) - 1].reshape(-1, 8))
+    for name, nodes in elements:
+        kind = zmf.KINDS.get(name)
+        if kind is not None and kind.faces:
+            for face_type, face in kind.faces:
+                polygons.append(outline(zmf.KINDS[face_type], nodes[:, np.array(face)]))
+        elif kind is not None and kind.dimension == 2:
+            polygons.append(outline(kind, nodes))
         elif nodes.shape[1] >= 3:
             polygons.append(nodes)
         else:
@@ -126,8 +131,8 @@ def preview_mesh(path, out):
     import matplotlib.pyplot as plt
     from mpl_toolkits.mplot3d.art3d import Line3DCollection, Poly3DCollection
 
-    header, label, elements, xyz = read_mesh(path)
-    count = sum(len(nodes) for nodes in elements)
+    header, labels, elements, xyz = read_mesh(path)
+    count = sum(len(nodes) for _, nodes in elements)
     polygons, lines = shapes(elements)
     shown = sum(len(rows) for rows in polygons + lines)
     chosen = sample(polygons + lines, shown, DRAWN)
@@ -158,8 +163,8 @@ def preview_mesh(path, out):
     axes.set_ylabel("y")
     axes.set_zlabel("z")
     # The file's own text: a "$" is no mathematics, a byte no font holds no warning.
-    axes.set_title("%s - %s\n%d elements, %d nodes%s" % (header, label, count, len(xyz), note.replace("; ", "\n")),
-                   parse_math=False)
+    axes.set_title("%s - %s\n%d elements, %d nodes%s" % (header, ", ".join(labels), count, len(xyz),
+                                                         note.replace("; ", "\n")), parse_math=False)
     with warnings.catch_warnings():
         warnings.filterwarnings("ignore", message="Glyph .* missing from", category=UserWarning)
         figure.savefig(out, dpi=100)

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <sstream>
 #include <tuple>
 #include <string>
 #include <vector>
@@ -16,7 +18,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include "bridge/records.hpp"
+#include "bridge/fault.hpp"
 #include "bridge/vtu.hpp"
 
 namespace {
@@ -89,16 +91,25 @@ std::string summary(const std::string& path) {
       text += std::to_string(static_cast<int>(xyz[0] + 2 * xyz[1] + 4 * xyz[2])) + (k + 1 < points.size() / 24 ? "," : "");
     }
   }
-  for (const char* name : {"connectivity", "offsets", "types", "special"}) {
+  for (const char* name : {"connectivity", "offsets", "types", "special", "drawing"}) {
     const std::string bytes = array(file, std::string("Name=\"") + name + "\"");
     if (bytes.empty()) continue;
     text += std::string(" ") + name[0] + "=";
-    std::size_t width = std::string(name) == "types" ? 1 : 8;
+    std::size_t width = std::string(name) == "types" ? 1 : std::string(name) == "drawing" ? 4 : 8;
     for (std::size_t k = 0; k < bytes.size() / width; ++k) {
       std::int64_t value = 0;
       std::memcpy(&value, bytes.data() + k * width, width);
       text += std::to_string(value) + (k + 1 < bytes.size() / width ? "," : "");
     }
+  }
+  // The titles: each text's bytes and a zero, in ascii.
+  for (const char* name : {"header", "label"}) {
+    const std::size_t at = file.find(std::string("Name=\"") + name + "\"");
+    if (at == std::string::npos) continue;
+    std::string bytes;
+    std::istringstream values(file.substr(file.find('>', at) + 1));
+    for (int v; values >> v;) bytes += v ? static_cast<char>(v) : '|';
+    text += std::string(" ") + name[0] + "=" + bytes;
   }
   return text;
 }
@@ -122,24 +133,44 @@ struct Case {
   std::set<std::string> keep;
   std::string text;                  // the mesh file
   std::vector<std::string> grids;    // each file written, or the fault
+  std::int64_t drawing = 0;          // every drawing
 };
+
+// Two drawings: their nodes follow one another, each cell marked with its
+// drawing.
+const std::string two =
+    "H\nD1\n1 2 1\n1 2 1 2\n1 0 0 0\n2 1 0 0\n1 2\nD2\n2 3 0\n1 2 1 2\n2 3 1 2 3\n1 0 1 0\n2 0 0 1\n3 1 0 1\n";
 
 TEST(Vtu, WritesCellsAndWindowsOrFailsLeavingNothing) {
   std::string bad_node = mesh;
   bad_node.replace(bad_node.find("\n4 0 0 1\n"), 9, "\n4 0 x 1\n");
+  const std::string titles = " h=H| l=D|";
+  const std::string both = " h=H| l=D1|D2|";
   const Case cases[] = {
-      {0, {}, mesh, {"P6 C3 x=0,1,2,4,5,6 c=0,1,0,2,1,3,5,4,4,5 o=2,8,10 t=3,13,3 s=-1,-1,-1,-1,-1,0"}},
-      {2, {}, mesh, {"P2 C1 x=0,1 c=0,1 o=2 t=3 s=-1,-1", "P6 C2 x=0,1,2,4,5,6 c=0,2,1,3,5,4,4,5 o=6,8 t=13,3 s=-1,-1,-1,-1,-1,0"}},
-      {3, {}, mesh, {"P2 C1 x=0,1 c=0,1 o=2 t=3 s=-1,-1", "P6 C1 x=0,1,2,4,5,6 c=0,2,1,3,5,4 o=6 t=13 s=-1,-1,-1,-1,-1,0",
-                     "P2 C1 x=5,6 c=0,1 o=2 t=3 s=-1,0"}},
-      {0, {"line"}, mesh, {"P6 C2 x=0,1,2,4,5,6 c=0,1,4,5 o=2,4 t=3,3 s=-1,-1,-1,-1,-1,0"}},
-      {2, {"line"}, mesh, {"P2 C1 x=0,1 c=0,1 o=2 t=3 s=-1,-1", "P2 C1 x=5,6 c=0,1 o=2 t=3 s=-1,0"}},
+      {0, {}, mesh, {"P6 C3 x=0,1,2,4,5,6 c=0,1,0,2,1,3,5,4,4,5 o=2,8,10 t=3,13,3 s=-1,-1,-1,-1,-1,0" + titles}},
+      {2, {}, mesh, {"P2 C1 x=0,1 c=0,1 o=2 t=3 s=-1,-1" + titles,
+                     "P6 C2 x=0,1,2,4,5,6 c=0,2,1,3,5,4,4,5 o=6,8 t=13,3 s=-1,-1,-1,-1,-1,0" + titles}},
+      {3, {}, mesh, {"P2 C1 x=0,1 c=0,1 o=2 t=3 s=-1,-1" + titles,
+                     "P6 C1 x=0,1,2,4,5,6 c=0,2,1,3,5,4 o=6 t=13 s=-1,-1,-1,-1,-1,0" + titles,
+                     "P2 C1 x=5,6 c=0,1 o=2 t=3 s=-1,0" + titles}},
+      {0, {"line"}, mesh, {"P6 C2 x=0,1,2,4,5,6 c=0,1,4,5 o=2,4 t=3,3 s=-1,-1,-1,-1,-1,0" + titles}},
+      {2, {"line"}, mesh, {"P2 C1 x=0,1 c=0,1 o=2 t=3 s=-1,-1" + titles, "P2 C1 x=5,6 c=0,1 o=2 t=3 s=-1,0" + titles}},
       {4, {}, mesh, {"--pieces 4: more pieces than the 3 cells to write"}},
       {0, {"tetra", "line"}, mesh, {"--cells: no cells of type tetra in the mesh (it holds line, wedge)"}},
       {0, {}, bad_node, {"in.zmf: line 10: node 4: 'x' is not a finite real number"}},
       {2, {}, bad_node, {"in.zmf: line 10: node 4: 'x' is not a finite real number"}},
       // Counts far beyond what the file holds: its own fault, before any output is laid out.
       {0, {}, "H\nD\n1 2147483647 0\n1 2 1 2\n1 0 0 0\n", {"in.zmf: line 6: the file ends where node 2 of 2147483647 is due"}},
+      {0, {}, two, {"P5 C3 x=0,1,2,4,5 c=0,1,2,3,2,3,4 o=2,4,7 t=3,3,5 s=-1,0,-1,-1,-1 d=1,2,2" + both}},
+      {2, {}, two, {"P2 C1 x=0,1 c=0,1 o=2 t=3 s=-1,0 d=1" + both, "P3 C2 x=2,4,5 c=0,1,0,1,2 o=2,5 t=3,5 s=-1,-1,-1 d=2,2" + both}},
+      {0, {"triangle"}, two, {"P5 C1 x=0,1,2,4,5 c=2,3,4 o=3 t=5 s=-1,0,-1,-1,-1 d=2" + both}},
+      {0, {}, two, {"P3 C2 x=2,4,5 c=0,1,0,1,2 o=2,5 t=3,5 h=H| l=D2|"}, 2},
+      {0, {}, two + "D3\n1 1 0\n", {"in.zmf: line 17: the file ends where element 1 of 1 is due"}},
+      {0, {}, "H\nE\n0 1 0\n1 0 0 0\nD\n1 2 0\n1 2 1 2\n1 1 0 0\n2 0 1 0\n", {"P3 C1 x=0,1,2 c=1,2 o=2 t=3 d=2 h=H| l=E|D|"}},
+      // A drawing without cells: the faults of its records come first.
+      {0, {}, "T\nD\n0 1 1\n1 0 0 0\n1 2\n", {"in.zmf: line 5: special node 1: node 2 out of range (1 to 1)"}},
+      {0, {}, "T\nD\n0 1 1\n1 0 0 0\n1 2\n", {"in.zmf: line 5: special node 1: node 2 out of range (1 to 1)"}, 1},
+      {0, {}, "T\nD\n0 1 1\n1 0 0 0\n1 1\n", {"out.vtu: not written: no cell left to write"}},
   };
   const Folder folder;
   const std::string& dir = folder.path;
@@ -157,6 +188,7 @@ TEST(Vtu, WritesCellsAndWindowsOrFailsLeavingNothing) {
     options.pieces = c.pieces;
     options.keep = c.keep;
     options.compression = level;
+    options.drawing = c.drawing;
     const std::string out = dir + (c.pieces ? "out.pvtu" : "out.vtu");
     std::vector<std::string> files = {out};
     for (int k = 1; k <= c.pieces; ++k) files.push_back(bridge::vtu::piece_path(out, k));
@@ -175,7 +207,8 @@ TEST(Vtu, WritesCellsAndWindowsOrFailsLeavingNothing) {
         EXPECT_FALSE(std::ifstream(file + ".part" + std::to_string(getpid())).good()) << file << " left behind";
       }
     }
-    EXPECT_EQ(got, c.grids) << "pieces " << c.pieces << ", compression " << level;
+    EXPECT_EQ(got, c.grids) << "pieces " << c.pieces << ", compression " << level << ", drawing " << c.drawing
+                            << " of:\n" << c.text;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), std::ptrdiff_t(files.size()) + 1)
         << "scratch files left";
     for (const std::string& file : files) std::remove(file.c_str());
@@ -220,12 +253,12 @@ TEST(Vtu, StopsWhenInterruptedLeavingNothing) {
   const std::string& dir = folder.path;
   std::ofstream(dir + "in.zmf", std::ios::binary) << mesh;
   bridge::vtu::Options options;
+  const std::atomic<bool> stop{true};
+  options.stop = &stop;
   for (int pieces : {0, 2}) {
     options.pieces = pieces;
     const std::string out = dir + (pieces ? "out.pvtu" : "out.vtu");
-    bridge::vtu::interrupt(true);
     EXPECT_THROW(bridge::vtu::convert(dir + "in.zmf", out, options), bridge::Fault);
-    bridge::vtu::interrupt(false);
     EXPECT_FALSE(std::ifstream(out).good());
     EXPECT_FALSE(std::ifstream(bridge::vtu::piece_path(out, 1)).good());
   }

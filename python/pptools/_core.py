@@ -1,5 +1,6 @@
 """The native core of the package (libpptools_core.so): the mesh file's
-reader and writer, loaded through ctypes.
+reader and writer, its table of cell kinds and its .vtu writer, loaded
+through ctypes.
 
 A shared library with a C interface, loaded through ctypes rather than
 built as an extension module: one binary then serves every Python 3 that
@@ -65,6 +66,11 @@ P = ctypes.c_void_p
 I64 = ctypes.c_int64
 PI64 = ctypes.POINTER(I64)
 CHARS = ctypes.c_char_p
+SIZE = ctypes.c_size_t
+
+# A fault is said in a buffer of the caller's, the last two arguments of an
+# entry that can fail.
+MESSAGE = 4096
 
 
 def _declare(lib):
@@ -72,39 +78,81 @@ def _declare(lib):
         f = getattr(lib, name)
         f.restype, f.argtypes = restype, list(argtypes)
 
-    fn("ppt_error", CHARS)
-    fn("ppt_ordered_type", CHARS, ctypes.c_int, PI64, PI64)
-    fn("ppt_read_open", P, CHARS, CHARS, I64, ctypes.c_int)
+    fn("ppt_cell_kinds", CHARS)
+    fn("ppt_read_open", P, CHARS, CHARS, I64, I64, CHARS, SIZE)
     fn("ppt_read_close", None, P)
     fn("ppt_read_head", None, P, ctypes.POINTER(P), PI64, ctypes.POINTER(P), PI64, PI64)
-    fn("ppt_read_runs", I64, P, ctypes.c_int)
+    fn("ppt_read_next", ctypes.c_int, P, CHARS, SIZE)
+    fn("ppt_read_too_short", ctypes.c_int, P)
+    fn("ppt_read_runs", I64, P, ctypes.c_int, CHARS, SIZE)
     fn("ppt_read_run_list", None, P, PI64)
-    fn("ppt_read_check", ctypes.c_int, P)
-    fn("ppt_read_fill", ctypes.c_int, P, ctypes.POINTER(P), ctypes.POINTER(P), P, P)
+    fn("ppt_read_check", ctypes.c_int, P, CHARS, SIZE)
+    fn("ppt_read_fill", ctypes.c_int, P, ctypes.POINTER(P), ctypes.POINTER(CHARS), P, P, CHARS, SIZE)
     fn("ppt_nonfinite", I64, P, I64)
-    fn("ppt_write_open", P, CHARS, I64, CHARS, I64, I64, ctypes.POINTER(P), PI64, PI64, ctypes.POINTER(P),
-       P, I64, P, I64)
+    fn("ppt_write_open", P, CHARS, I64, CHARS, I64, I64, ctypes.POINTER(P), PI64, PI64, ctypes.POINTER(CHARS),
+       P, I64, P, I64, CHARS, SIZE)
     fn("ppt_write_room", I64, P)
     fn("ppt_write_chunk", I64, P, P, I64)
     fn("ppt_write_close", None, P)
+    fn("ppt_vtu_open", P, CHARS, CHARS, I64, ctypes.c_int, CHARS, CHARS, ctypes.c_int, CHARS, SIZE)
+    fn("ppt_vtu_run", ctypes.c_int, P, CHARS, SIZE)
+    fn("ppt_vtu_interrupt", None, P)
+    fn("ppt_vtu_close", None, P)
 
 
-def error():
-    """The message of the core's last fault in this thread."""
-    return lib().ppt_error().decode("utf-8", "surrogateescape")
+class Fault(Exception):
+    """A fault the core reported: its one-line message."""
 
 
-def ordered_types():
-    """{cell type: positions}: entry k is the position in the file's list of
-    meshio's node k, for the types whose order differs from the file's."""
-    found, out, count = {}, (I64 * 32)(), I64()
-    i = 0
-    while True:
-        name = lib().ppt_ordered_type(i, out, ctypes.byref(count))
-        if name is None:
-            return found
-        found[name.decode("ascii")] = list(out[:count.value])
-        i += 1
+class Message:
+    """A buffer for the one line of a fault."""
+
+    def __init__(self):
+        self.buffer = ctypes.create_string_buffer(MESSAGE)
+
+    def args(self):
+        return self.buffer, MESSAGE
+
+    def fault(self):
+        return Fault(self.buffer.value.decode("utf-8", "surrogateescape"))
+
+
+# ------------------------------------------------------------ cell kinds
+
+class Kind:
+    """A kind of cell of the core's table: meshio's name, its nodes (0: the
+    polygon, any count from 3) and corners, VTK's number (0: none), its
+    dimension, whether its node count is read as it by default, the places
+    in the file's list of meshio's nodes (None: meshio's order), meshio's
+    node of each of VTK's (None: the same), the triangles of a face and the
+    faces of a solid [(kind, nodes)], outward, by meshio's node order."""
+
+    def __init__(self, line):
+        fields = line.split(" ")
+
+        def numbers(text):
+            return None if text == "-" else tuple(int(v) for v in text.split(","))
+
+        self.name = fields[0]
+        self.nodes, self.corners, self.vtk, self.dimension = (int(v) for v in fields[1:5])
+        self.default = fields[5] == "1"
+        self.file, self.vtk_order = numbers(fields[6]), numbers(fields[7])
+        flat = numbers(fields[8]) or ()
+        self.triangles = [flat[k:k + 3] for k in range(0, len(flat), 3)]
+        self.faces = [] if fields[9] == "-" else [
+            (kind, numbers(nodes)) for kind, nodes in (face.split(":") for face in fields[9].split(";"))]
+
+
+_kinds = None
+
+
+def kinds():
+    """{name: Kind}, the core's table of cell kinds; raises Missing."""
+    global _kinds
+    if _kinds is None:
+        text = lib().ppt_cell_kinds().decode("ascii")
+        _kinds = {kind.name: kind for kind in (Kind(line) for line in text.splitlines())}
+    return _kinds
 
 
 def pointers(arrays):
@@ -112,35 +160,46 @@ def pointers(arrays):
     return (P * max(len(arrays), 1))(*[None if a is None else a.ctypes.data for a in arrays])
 
 
+def names(texts):
+    """A C array of texts (None: a null pointer)."""
+    return (CHARS * max(len(texts), 1))(*[None if t is None else t.encode("ascii") for t in texts])
+
+
 def path_bytes(path):
     return os.fsencode(path)
 
 
-# The core takes a drawing's number as a C int: a larger one must not wrap
-# round to another drawing.
+# The core takes a drawing's number as a 64-bit number, but a file of more
+# drawings than a 32-bit number counts cannot be: beyond, none is.
 LAST_DRAWING = 2 ** 31 - 1
 
 
 def drawing_fault(name, drawing):
     """The fault of a drawing number that no file can hold, or None."""
-    if drawing > LAST_DRAWING:
+    if drawing is not None and drawing > LAST_DRAWING:
         return "%s: drawing %d asked: drawings are numbered up to %d" % (name, drawing, LAST_DRAWING)
     return None
 
 
-class Reading:
-    """One drawing of a mesh file being read; a context manager."""
+# --------------------------------------------------------------- reading
 
-    def __init__(self, name, drawing, data=None):
-        """name: a path, or the name in messages of `data`, the file's bytes."""
+class Reading:
+    """The drawings of a mesh file being read, one after the other; a
+    context manager."""
+
+    def __init__(self, name, drawing=1, data=None):
+        """name: a path, or the name in messages of `data`, the file's bytes;
+        drawing: the first drawing read (from 1)."""
         self.lib = lib()
         fault = drawing_fault(name, drawing)
         if fault:
             raise Fault(fault)
         self.data = data  # kept alive while the core reads it
-        self.handle = self.lib.ppt_read_open(path_bytes(name), data, len(data) if data is not None else 0, drawing)
+        message = Message()
+        self.handle = self.lib.ppt_read_open(path_bytes(name), data, len(data) if data is not None else 0, drawing,
+                                             *message.args())
         if not self.handle:
-            raise Fault(error())
+            raise message.fault()
 
     def __enter__(self):
         return self
@@ -153,43 +212,48 @@ class Reading:
             self.lib.ppt_read_close(self.handle)
             self.handle = None
 
+    def _call(self, name, *args):
+        message = Message()
+        done = getattr(self.lib, name)(self.handle, *args, *message.args())
+        if done < 0:
+            raise message.fault()
+        return done
+
     def head(self):
-        """(header bytes, label bytes, (elements, nodes, special nodes))."""
+        """(header bytes, label bytes, (elements, nodes, special nodes)) of the drawing."""
         header, label, hsize, lsize, counts = P(), P(), I64(), I64(), (I64 * 3)()
         self.lib.ppt_read_head(self.handle, ctypes.byref(header), ctypes.byref(hsize), ctypes.byref(label),
                                ctypes.byref(lsize), counts)
         return (ctypes.string_at(header, hsize.value) if hsize.value else b"",
                 ctypes.string_at(label, lsize.value) if lsize.value else b"", tuple(counts))
 
+    def next(self):
+        """Goes on to the next drawing: False when there is none."""
+        return self._call("ppt_read_next") == 1
+
+    def too_short(self):
+        """Whether the file is too short for the records the counts announce."""
+        return self.lib.ppt_read_too_short(self.handle) == 1
+
     def runs(self, guess):
         """[(node count, elements)] of the runs of equal node count: guessed
         from the first element (one run), or found by a first pass."""
-        count = self.lib.ppt_read_runs(self.handle, 1 if guess else 0)
-        if count < 0:
-            raise Fault(error())
+        count = self._call("ppt_read_runs", 1 if guess else 0)
         pairs = (I64 * max(2 * count, 1))()
         self.lib.ppt_read_run_list(self.handle, pairs)
         return [(pairs[2 * k], pairs[2 * k + 1]) for k in range(count)]
 
     def check(self):
-        """Reads and checks every record, keeping none; raises Fault."""
-        if self.lib.ppt_read_check(self.handle) != 0:
-            raise Fault(error())
+        """Reads and checks every record of the drawing, keeping none."""
+        self._call("ppt_read_check")
 
-    def fill(self, cells, positions, points, special):
+    def fill(self, cells, kinds, points, special):
         """The second pass into the arrays: cells (one per run, C-contiguous
-        int64), positions (int64 array or None per run), points (float64,
-        (nodes, 3)), special (int64). False when the runs were not the
-        file's."""
-        done = self.lib.ppt_read_fill(self.handle, pointers(cells), pointers(positions),
-                                      points.ctypes.data, special.ctypes.data)
-        if done < 0:
-            raise Fault(error())
-        return done == 0
-
-
-class Fault(Exception):
-    """A fault the core reported: its one-line message."""
+        int64, in meshio's order of the run's kind), kinds (their names),
+        points (float64, (nodes, 3)), special (int64). False when the runs
+        were not the file's."""
+        return self._call("ppt_read_fill", pointers(cells), names(kinds), points.ctypes.data,
+                          special.ctypes.data) == 0
 
 
 def nonfinite(points):
@@ -198,20 +262,24 @@ def nonfinite(points):
     return lib().ppt_nonfinite(points.ctypes.data, len(points))
 
 
+# --------------------------------------------------------------- writing
+
 def write_chunks(header, label, blocks, points, special, size):
     """Yields the text of a drawing in chunks of at most max(size, the longest
     line) bytes (memoryviews of one buffer, valid until the next one).
-    blocks: [(cells, positions or None)], C-contiguous int64; points
+    header: bytes, or None for a drawing after the first; blocks: [(cells,
+    kind name)], C-contiguous int64 in meshio's order of their kind; points
     C-contiguous float64 (n, 3); special int64; numbers from 0."""
     core = lib()
     cells = [c for c, _ in blocks]
-    handle = core.ppt_write_open(header, len(header), label, len(label), len(blocks), pointers(cells),
-                                 (I64 * max(len(blocks), 1))(*[len(c) for c in cells]),
-                                 (I64 * max(len(blocks), 1))(*[c.shape[1] for c in cells]),
-                                 pointers([p for _, p in blocks]), points.ctypes.data, len(points),
-                                 special.ctypes.data, len(special))
+    counts = (I64 * max(len(blocks), 1))(*[len(c) for c in cells])
+    widths = (I64 * max(len(blocks), 1))(*[c.shape[1] for c in cells])
+    message = Message()
+    handle = core.ppt_write_open(header, len(header) if header is not None else 0, label, len(label), len(blocks),
+                                 pointers(cells), counts, widths, names([kind for _, kind in blocks]),
+                                 points.ctypes.data, len(points), special.ctypes.data, len(special), *message.args())
     if not handle:
-        raise Fault(error())
+        raise message.fault()
     try:
         size = max(size, core.ppt_write_room(handle))
         buffer = bytearray(size)
@@ -224,3 +292,32 @@ def write_chunks(header, label, blocks, points, special, size):
             yield view[:n]
     finally:
         core.ppt_write_close(handle)
+
+
+# ------------------------------------------------------------ conversion
+
+class Conversion:
+    """A conversion of a mesh file to .vtu or .pvtu by the core: run() in
+    one thread, interrupt() from another."""
+
+    def __init__(self, source, target, drawing, pieces, kinds, keep, compression):
+        self.lib = lib()
+        message = Message()
+        self.handle = self.lib.ppt_vtu_open(path_bytes(source), path_bytes(target), drawing, pieces,
+                                            kinds.encode("ascii"), keep.encode("utf-8"), compression,
+                                            *message.args())
+        if not self.handle:
+            raise message.fault()
+
+    def run(self):
+        message = Message()
+        if self.lib.ppt_vtu_run(self.handle, *message.args()) != 0:
+            raise message.fault()
+
+    def interrupt(self):
+        self.lib.ppt_vtu_interrupt(self.handle)
+
+    def close(self):
+        if self.handle:
+            self.lib.ppt_vtu_close(self.handle)
+            self.handle = None

@@ -12,7 +12,7 @@ import warnings
 import meshio
 import numpy
 
-from . import losses, outfile, shells, vtu, zmf
+from . import _core, drawings, losses, outfile, shells, vtu, zmf
 
 # Formats that hold triangles alone: faces and solids go as outward triangles.
 TRIANGLES_ONLY = {"stl"}
@@ -32,8 +32,8 @@ def parser():
                description="Converts a mesh between the formats of meshio, the suite's .zmf included.")
     p.add_argument("input", metavar="IN")
     p.add_argument("output", metavar="OUT")
-    p.add_argument("-d", "--drawing", type=int, default=1,
-                   help="the drawing of a .zmf input, from 1 (default 1)")
+    p.add_argument("-d", "--drawing", type=int,
+                   help="the one drawing of a .zmf input to convert, from 1 (default: every drawing)")
     p.add_argument("-n", "--nodes", action="append", default=[], metavar="COUNT=TYPE",
                    help="elements of COUNT nodes of a .zmf input are cells of TYPE (4=tetra, 8=hexahedron)")
     p.add_argument("-p", "--pieces", type=int, metavar="N",
@@ -108,7 +108,7 @@ def read(path, kinds, options):
             return zmf.read(path, options.drawing, node_types(options.nodes))
         except zmf.ZmfError as error:
             raise Failure(str(error))
-    if options.drawing != 1 or options.nodes:
+    if options.drawing is not None or options.nodes:
         raise Failure("--drawing and --nodes apply to a .zmf input")
     if not os.path.isfile(path):
         raise Failure("%s: no such file" % path)
@@ -160,13 +160,17 @@ def fit(mesh, kind, path):
     """Leaves out the cells that the format cannot hold, and says what it will
     not hold of the rest; refuses a mesh with no cell left."""
     if kind in TRIANGLES_ONLY:
-        mesh, open_edges = shells.to_triangles(mesh)
+        try:
+            mesh, open_edges = shells.to_triangles(mesh)
+        except _core.Missing as error:
+            raise Failure("%s: not written: %s" % (path, error))
         if open_edges:
             warnings.warn("%d edges of the triangles are not met by exactly one other running them the other way: "
                           "the solids are not closed shells" % open_edges, losses.LossWarning)
     if kind == "zmf":
         held = [k for k, block in enumerate(mesh.cells) if zmf.holds(block)]
     else:
+        mesh = drawings.merged(mesh)
         try:
             held = losses.held_blocks(mesh, kind, os.path.splitext(path)[1])
         except losses.MissingModule as error:
@@ -254,7 +258,7 @@ def main(argv=None):
         select(mesh, keep)
         mesh = fit(mesh, target, options.output)
         header = None
-        if not (isinstance(mesh.info, dict) and zmf.HEADER_KEY in mesh.info):
+        if not drawings.has_header(mesh):
             header = os.path.basename(options.input)
         write(options.output, mesh, target, header)
     except Failure as error:

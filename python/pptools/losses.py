@@ -16,6 +16,8 @@ import warnings
 import meshio
 import numpy as np
 
+from . import _core, drawings
+
 
 class LossWarning(UserWarning):
     """Part of a mesh that the file being written cannot hold."""
@@ -48,11 +50,6 @@ def _type_hint(count, name):
 
 # ------------------------------------------------------------ cell types
 
-_FAMILY = re.compile(r"(vertex|line|triangle|quad|tetra|pyramid|wedge|hexahedron)([0-9]*)")
-_FAMILY_NODES = {"vertex": 1, "line": 2, "triangle": 3, "quad": 4, "tetra": 4, "pyramid": 5, "wedge": 6,
-                 "hexahedron": 8}
-
-
 def known_type(name):
     """Whether meshio knows the cell type `name`."""
     try:
@@ -62,12 +59,30 @@ def known_type(name):
     return True
 
 
+def _kind(name):
+    """The core's kind of cell `name`, else that of its family (the name
+    without its node count: "tetra" of "tetra20"), or None."""
+    try:
+        kinds = _core.kinds()
+    except _core.Missing:
+        return None
+    return kinds.get(name) or kinds.get(name.rstrip("0123456789"))
+
+
 def node_count(name):
     """Nodes of a cell of meshio's type `name` (its name tells), or None."""
-    match = _FAMILY.fullmatch(name)
-    if match is None or not known_type(name):
+    kind = _kind(name)
+    if kind is None or not kind.nodes or not known_type(name):
         return None
-    return int(match.group(2)) if match.group(2) else _FAMILY_NODES[match.group(1)]
+    if name == kind.name:
+        return kind.nodes
+    digits = name[len(kind.name):]
+    return int(digits) if digits else kind.nodes
+
+
+def _dimension(name):
+    kind = _kind(name)
+    return kind.dimension if kind is not None else 3
 
 
 # ------------------------------------------------------------ mesh files
@@ -108,13 +123,26 @@ def say_guesses(name, points, cells, hint_types):
               "if they are tetrahedra, read them with %s" % (name, raised, total, _type_hint(4, "tetra")),
               GuessWarning)
 
-def _data_names(mesh, kept_point_sets=()):
-    """The data and sets of a mesh, by kind, less those named as kept."""
-    groups = [("point data", mesh.point_data), ("cell data", mesh.cell_data),
-              ("field data", mesh.field_data),
-              ("point sets", {k: v for k, v in (mesh.point_sets or {}).items() if k not in kept_point_sets}),
-              ("cell sets", mesh.cell_sets)]
-    return [(kind, sorted(str(name) for name in (names or {}))) for kind, names in groups]
+def _titles(mesh):
+    """The titles of a mesh file that a mesh carries."""
+    info = mesh.info if isinstance(mesh.info, dict) else {}
+    labels = info.get(drawings.LABELS_KEY)
+    names = ["header"] if info.get(drawings.HEADER_KEY) is not None else []
+    if isinstance(labels, (list, tuple)) and len(labels) > 1:
+        names.append("drawing labels")
+    elif labels or info.get(drawings.LABEL_KEY) is not None:
+        names.append("drawing label")
+    return names
+
+
+def _data_names(mesh, held=None):
+    """The data and sets of a mesh, and its titles, by kind, less those held."""
+    held = held or {}
+    groups = [("point data", mesh.point_data), ("cell data", mesh.cell_data), ("field data", mesh.field_data),
+              ("point sets", mesh.point_sets), ("cell sets", mesh.cell_sets)]
+    names = [(kind, sorted(str(name) for name in (found or {}) if name not in held.get(kind, ())))
+             for kind, found in groups]
+    return names + [("titles", [name for name in _titles(mesh) if name not in held.get("titles", ())])]
 
 
 def _say_dropped(groups, where):
@@ -162,11 +190,12 @@ def _row_key(columns):
     return key
 
 
-def check_zmf(mesh, cell_type, check_types, special):
+def check_zmf(mesh, cell_type, check_types, held):
     """Says what a mesh file will not hold of `mesh`; raises meshio.WriteError
     for coordinates that cannot be written. `cell_type(count)` is the type
-    read back by default, `check_types` refuses a choice of types, `special`
-    the one point set held."""
+    read back by default, `check_types` refuses a choice of types, `held`
+    the data and sets that the file holds ({kind: names}), its titles
+    besides."""
     counts = {}
     for block in mesh.cells:
         data = np.asarray(block.data)
@@ -185,7 +214,7 @@ def check_zmf(mesh, cell_type, check_types, special):
             way = "no choice of type brings them back"
         _warn("%d %s cells are written as %d-node elements, which read back as %s: %s"
               % (cells, name, count, back, way))
-    _say_dropped(_data_names(mesh, (special,)), "a mesh file")
+    _say_dropped(_data_names(mesh, dict(held, titles=_titles(mesh))), "a mesh file")
     points = np.asarray(mesh.points, dtype=np.float64)
     if points.size and not np.isfinite(points).all():
         raise meshio.WriteError("%d coordinates are not finite numbers" % np.count_nonzero(~np.isfinite(points)))
@@ -298,14 +327,6 @@ def writes(kind):
     return True
 
 
-_DIMENSION = {"vertex": 0, "line": 1, "triangle": 2, "quad": 2, "polygon": 2}
-
-
-def _dimension(name):
-    match = _FAMILY.match(name)
-    return _DIMENSION.get(match.group(1) if match else name, 3)
-
-
 def held_blocks(mesh, kind, suffix):
     """Indices of the blocks of `mesh` whose cells a meshio format `kind`
     writes as their own type. Writers leave out some types only beside
@@ -363,4 +384,5 @@ def check_format(mesh, kind, suffix):
              "field data": set(back.field_data)}
     found["point sets"] = found["point data"]
     found["cell sets"] = found["cell data"]
+    found["titles"] = set()  # no format of meshio's holds them
     _say_dropped([(kind_, [n for n in names if n not in found[kind_]]) for kind_, names in groups], kind)

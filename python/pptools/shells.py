@@ -21,37 +21,33 @@ within a few times that of the mesh's own arrays.
 import meshio
 import numpy as np
 
-# Triangles of a face, by meshio's node order of its type; its corners come
-# first.
-FACE_TRIANGLES = {
-    "triangle": [(0, 1, 2)],
-    "triangle6": [(0, 3, 5), (3, 1, 4), (5, 4, 2), (3, 4, 5)],
-    "quad": [(0, 1, 2), (0, 2, 3)],
-    "quad8": [(7, 0, 4), (4, 1, 5), (5, 2, 6), (6, 3, 7), (4, 5, 6), (4, 6, 7)],
-    "quad9": [(8, 0, 4), (8, 4, 1), (8, 1, 5), (8, 5, 2), (8, 2, 6), (8, 6, 3), (8, 3, 7), (8, 7, 0)],
-}
-CORNERS = {"triangle": 3, "triangle6": 3, "quad": 4, "quad8": 4, "quad9": 4}
+from . import _core
 
-_HEXAHEDRON20 = [(0, 1, 2, 3, 8, 9, 10, 11), (4, 5, 6, 7, 12, 13, 14, 15), (0, 1, 5, 4, 8, 17, 12, 16),
-                 (1, 2, 6, 5, 9, 18, 13, 17), (2, 3, 7, 6, 10, 19, 14, 18), (3, 0, 4, 7, 11, 16, 15, 19)]
 
-# Faces of a solid by meshio's (VTK's) node order: [(face type, faces)].
-# Types whose node order differs with the format they come from (wedge18,
-# pyramid14) are not among them: they are left out with a warning.
-SOLID_FACES = {
-    "tetra": [("triangle", [(0, 1, 2), (0, 1, 3), (1, 2, 3), (0, 2, 3)])],
-    "tetra10": [("triangle6", [(0, 1, 2, 4, 5, 6), (0, 1, 3, 4, 8, 7), (1, 2, 3, 5, 9, 8), (0, 2, 3, 6, 9, 7)])],
-    "hexahedron": [("quad", [face[:4] for face in _HEXAHEDRON20])],
-    "hexahedron20": [("quad8", _HEXAHEDRON20)],
-    "hexahedron27": [("quad9", [face + (centre,) for face, centre in zip(_HEXAHEDRON20, (24, 25, 22, 21, 23, 20))])],
-    "wedge": [("triangle", [(0, 1, 2), (3, 4, 5)]), ("quad", [(0, 1, 4, 3), (1, 2, 5, 4), (2, 0, 3, 5)])],
-    "wedge15": [("triangle6", [(0, 1, 2, 6, 7, 8), (3, 4, 5, 9, 10, 11)]),
-                ("quad8", [(0, 1, 4, 3, 6, 13, 9, 12), (1, 2, 5, 4, 7, 14, 10, 13), (2, 0, 3, 5, 8, 12, 11, 14)])],
-    "pyramid": [("quad", [(0, 1, 2, 3)]), ("triangle", [(0, 1, 4), (1, 2, 4), (2, 3, 4), (3, 0, 4)])],
-    "pyramid13": [("quad8", [(0, 1, 2, 3, 5, 6, 7, 8)]),
-                  ("triangle6", [(0, 1, 4, 5, 10, 9), (1, 2, 4, 6, 11, 10), (2, 3, 4, 7, 12, 11),
-                                 (3, 0, 4, 8, 9, 12)])],
-}
+def _tables():
+    """From the core's table of cell kinds: the triangles of each face type
+    (by meshio's node order, its corners first), its corners, and the faces
+    of each solid type by meshio's node order, [(face type, faces)]. Types
+    whose node order differs with the format they come from (wedge18,
+    pyramid14) are not among them: they are left out with a warning. Empty
+    without the core (whose absence to_triangles says)."""
+    try:
+        kinds = _core.kinds()
+    except _core.Missing:
+        return {}, {}, {}
+    triangles = {name: kind.triangles for name, kind in kinds.items() if kind.triangles}
+    corners = {name: kinds[name].corners for name in triangles}
+    solids = {}
+    for name, kind in kinds.items():
+        types = {}
+        for face_type, nodes in kind.faces:
+            types.setdefault(face_type, []).append(nodes)
+        if types:
+            solids[name] = list(types.items())
+    return triangles, corners, solids
+
+
+FACE_TRIANGLES, CORNERS, SOLID_FACES = _tables()
 
 # Faces turned and triangles written at a time.
 CHUNK = 1 << 16
@@ -169,6 +165,8 @@ def to_triangles(mesh):
     Returns (mesh, the number of open edges: edges not met by exactly two
     triangles the opposite way, 0 for closed shells faced one way)."""
 
+    if not FACE_TRIANGLES:
+        _core.kinds()  # raises Missing
     points = np.asarray(mesh.points, dtype=np.float64)
     if points.ndim == 2 and points.shape[1] == 2:
         points = np.column_stack([points, np.zeros(len(points))])

@@ -1,4 +1,5 @@
-"""The suite's mesh file (.zmf) as a meshio mesh: read one drawing, write one.
+"""The suite's mesh file (.zmf) as a meshio mesh: read its drawings, write
+them.
 
 A mesh file is a header line, then drawings. A drawing is a label line, a
 count line (elements, nodes, special nodes), then the element records
@@ -6,54 +7,50 @@ count line (elements, nodes, special nodes), then the element records
 special node records ("number node"), all numbered 1, 2, 3, ... in order;
 the records are a stream of numbers, written one record a line. An element
 carries no type: it is known by its node count (CELL_TYPES). The native
-core (_core) reads and writes the records."""
+core (_core) reads and writes the records and holds the table of the kinds
+of cells; how the drawings stand in one mesh is set out in drawings.py."""
 
 import io
 import os
+import warnings
 
 import meshio
 import numpy as np
 
-from . import _core, losses
+from . import _core, drawings, losses
 
-# Node count -> meshio cell type read by default, then the other types a
-# caller may choose for that count. The suite's own elements are the 2-node
-# bar, the 8-node face and the 20-node brick; any count not listed is a
-# polygon.
-CELL_TYPES = {
-    1: ("vertex",),
-    2: ("line",),
-    3: ("triangle", "line3"),
-    4: ("quad", "tetra"),
-    5: ("pyramid",),
-    6: ("wedge", "triangle6"),
-    8: ("quad8", "hexahedron"),
-    9: ("quad9",),
-    10: ("tetra10", "triangle10"),
-    20: ("hexahedron20",),
-    27: ("hexahedron27",),
-}
+# The point set of the special nodes, in their order.
+SPECIAL_SET = drawings.SPECIAL_SET
 OTHER_COUNTS = "polygon"
 
-# The cell types whose nodes the file lists in another order than meshio
-# (VTK): entry k is the position in the file's list of meshio's node k. The
-# native core holds them; without it the package cannot read or write.
+# The core's table of cell kinds: without the core the package can neither
+# read nor write.
 try:
-    FILE_POSITIONS = {name: np.array(positions) for name, positions in _core.ordered_types().items()}
+    KINDS = _core.kinds()
     _MISSING = None
 except _core.Missing as missing:
-    FILE_POSITIONS, _MISSING = {}, str(missing)
-_POSITIONS = {name: np.ascontiguousarray(positions, dtype=np.int64) for name, positions in FILE_POSITIONS.items()}
+    KINDS, _MISSING = {}, str(missing)
+
+# Node count -> meshio cell type read by default, then the other types of
+# that many nodes a caller may choose. The suite's own elements are the
+# 2-node bar, the 8-node face and the 20-node brick; any count not listed is
+# a polygon.
+CELL_TYPES = {kind.nodes: (kind.name,) + tuple(other.name for other in KINDS.values()
+                                               if other.nodes == kind.nodes and not other.default)
+              for kind in KINDS.values() if kind.default and kind.nodes}
+
+# The cell types whose nodes the file lists in another order than meshio
+# (VTK): entry k is the position in the file's list of meshio's node k.
+FILE_POSITIONS = {kind.name: np.array(kind.file) for kind in KINDS.values() if kind.file}
 
 # Titles written when the mesh carries none (meshes from other formats).
 DEFAULT_HEADER = "Mesh written by pptools"
 DEFAULT_LABEL = "MESH"
 
-# Keys of Mesh.info that hold the header line and the drawing's label line.
-HEADER_KEY = "zmf:header"
-LABEL_KEY = "zmf:label"
-# The point set of the special nodes, in their order.
-SPECIAL_SET = "special"
+# Keys of Mesh.info that hold the header line and the drawings' label lines.
+HEADER_KEY = drawings.HEADER_KEY
+LABEL_KEY = drawings.LABEL_KEY
+LABELS_KEY = drawings.LABELS_KEY
 
 # Bytes of record lines written at once: as rodmesh writes them. Linux copies
 # larger writes into its page cache markedly slower (4 MiB: a third of the
@@ -98,7 +95,7 @@ def check_types(types):
 def file_order(name, data):
     """Node lists of a cell block in the order the mesh file lists them."""
     positions = FILE_POSITIONS.get(name)
-    if positions is None:
+    if positions is None or np.asarray(data).shape[1:] != positions.shape:
         return data
     order = np.empty_like(positions)
     order[positions] = np.arange(len(positions))
@@ -124,26 +121,49 @@ def _fault(name, message):
     return ZmfError(name, 0, detail)
 
 
-def _short(name, data, numbers):
-    """Whether a file is too short for that many numbers of the records, each
-    a digit and a blank at least."""
-    try:
-        size = len(data) if data is not None else os.stat(name).st_size
-    except OSError:
-        return False
-    return size < 2 * numbers - 1
+def _drawing(reading, name, types):
+    """The drawing the reading stands at: (header, label, [(cell type,
+    cells)], points, special), node numbers from 0."""
+    header, label, (_, nodes, specials) = reading.head()
+    # Counts that the file cannot hold: it says where its records fall
+    # short, before gigabytes are allocated.
+    if reading.too_short():
+        reading.check()
+    # One pass when the elements share one node count, as the suite writes
+    # them; else a first pass finds the runs.
+    for guess in (True, False):
+        runs = reading.runs(guess)
+        names = [cell_type(m, types) for m, _ in runs]
+        try:
+            points = np.empty((nodes, 3), dtype=np.float64)
+            special = np.empty(specials, dtype=np.int64)
+            cells = [np.empty((count, m), dtype=np.int64) for m, count in runs]
+        except MemoryError:
+            raise ZmfError(name, 0, "not enough memory for %d nodes and %d elements"
+                           % (nodes, sum(count for _, count in runs)))
+        if reading.fill(cells, names, points, special):
+            break
+        cells = points = special = None
+    else:
+        raise ZmfError(name, 0, "the file changed while it was read")
+    return (header.decode("utf-8", "surrogateescape"), label.decode("utf-8", "surrogateescape"),
+            list(zip(names, cells)), points, special)
 
 
-def read(filename, drawing=1, types=None):
-    """Drawing number `drawing` (from 1) of a mesh file, as a meshio.Mesh.
+def read(filename, drawing=None, types=None):
+    """Every drawing of a mesh file as one meshio.Mesh, or drawing number
+    `drawing` (from 1) alone.
 
     `filename` is a path or a file opened for reading bytes. Elements become
     cells by their node count (CELL_TYPES; `types` maps a count to another
     cell type of that many nodes, e.g. {4: "tetra"}), the special nodes the
-    point set "special", and the header and label lines the entries
-    "zmf:header" and "zmf:label" of mesh.info. Raises ZmfError naming the
-    file and the line of a fault. 4-node elements read as quads whose
-    corners are not in one plane are said as a pptools.GuessWarning.
+    point set "special", the header and label lines the entries
+    "zmf:header", "zmf:labels" (one a drawing) and "zmf:label" (the first)
+    of mesh.info. The drawings' nodes follow one another; where there are
+    more than one, mesh.cell_sets names them (see pptools.drawings). Raises
+    ZmfError naming the file and the line of a fault. 4-node elements read
+    as quads whose corners are not in one plane are said as a
+    pptools.GuessWarning.
     """
     check_types(types)
     data = None
@@ -168,55 +188,34 @@ def read(filename, drawing=1, types=None):
     if _MISSING:
         raise ZmfError(name, 0, _MISSING)
     try:
-        with _core.Reading(name, drawing, data) as reading:
-            header, label, (_, nodes, specials) = reading.head()
-            # One pass when the elements share one node count, as the suite
-            # writes them; else a first pass finds the runs.
-            for guess in (True, False):
-                runs = reading.runs(guess)
-                if guess and _short(name, data, sum((m + 2) * count for m, count in runs) + 4 * nodes + 2 * specials):
-                    # Says where the records fall short, before gigabytes are
-                    # allocated; a file that holds them all has elements of
-                    # other node counts than the first: no guess then.
-                    reading.check()
-                    continue
-                names = [cell_type(m, types) for m, _ in runs]
-                try:
-                    points = np.empty((nodes, 3), dtype=np.float64)
-                    special = np.empty(specials, dtype=np.int64)
-                    cells = [np.empty((count, m), dtype=np.int64) for m, count in runs]
-                except MemoryError:
-                    raise ZmfError(name, 0, "not enough memory for %d nodes and %d elements"
-                                   % (nodes, sum(count for _, count in runs)))
-                if reading.fill(cells, [_POSITIONS.get(kind) for kind in names], points, special):
-                    break
-                cells = points = special = None
-            else:
-                raise ZmfError(name, 0, "the file changed while it was read")
+        with _core.Reading(name, 1 if drawing is None else drawing, data) as reading:
+            parts = [_drawing(reading, name, types)]
+            while drawing is None and reading.next():
+                parts.append(_drawing(reading, name, types))
     except _core.Fault as fault:
         raise _fault(name, str(fault))
-    losses.say_guesses(name, points, zip(names, cells), types)
-    mesh = meshio.Mesh(points, list(zip(names, cells)))
-    if specials:
-        mesh.point_sets = {SPECIAL_SET: special}
-    mesh.info = {HEADER_KEY: header.decode("utf-8", "surrogateescape"),
-                 LABEL_KEY: label.decode("utf-8", "surrogateescape")}
+    points, cells, point_sets, cell_sets, info = drawings.assemble(parts)
+    losses.say_guesses(name, points, cells, types)
+    mesh = meshio.Mesh(points, cells)
+    mesh.point_sets = point_sets
+    mesh.cell_sets = cell_sets
+    mesh.info = info
     return mesh
 
 
-def say_guesses(filename, drawing=1, types=None):
+def say_guesses(filename, drawing=None, types=None):
     """What read() says of the cell types it guesses, without keeping the
-    mesh: for a conversion that streams the records (.vtu). The drawing is
-    read only when it holds 4-node elements to check; a fault is left to
+    mesh: for a conversion that streams the records (.vtu). The drawings are
+    read only when they hold 4-node elements to check; a fault is left to
     the conversion to say."""
     if 4 in (types or {}) or _MISSING:
         return
     name = os.fspath(filename)
     try:
-        with _core.Reading(name, drawing) as reading:
-            reading.head()
-            if all(count != 4 for count, _ in reading.runs(False)):
-                return
+        with _core.Reading(name, 1 if drawing is None else drawing) as reading:
+            while all(count != 4 for count, _ in reading.runs(False)):
+                if drawing is not None or not reading.next():
+                    return
         read(filename, drawing, types)
     except (_core.Fault, ZmfError):
         pass
@@ -244,23 +243,20 @@ def _text(value, what):
 
 
 def write(filename, mesh, header=None, label=None):
-    """Writes `mesh` as a mesh file of one drawing, in the suite's layout, to
-    a path or a file opened for writing bytes.
+    """Writes `mesh` as a mesh file, in the suite's layout, to a path or a
+    file opened for writing bytes: the drawings it names (see
+    pptools.drawings), else one drawing.
 
-    The header and label lines are `header` and `label`, else those the mesh
-    carries in mesh.info, else DEFAULT_HEADER and DEFAULT_LABEL. The point
-    set "special" gives the special nodes. Every cell block must hold a
-    fixed number of nodes per cell (see holds()). What the file cannot hold
-    is said as a pptools.LossWarning.
+    The header line is `header`, else the mesh's, else DEFAULT_HEADER; the
+    label lines `label` (a text, or a list of one a drawing), else the
+    mesh's, else DEFAULT_LABEL. The point set "special" gives the special
+    nodes. Every cell block must hold a fixed number of nodes per cell (see
+    holds()). What the file cannot hold is said as a pptools.LossWarning.
     """
     if _MISSING:
         raise meshio.WriteError(_MISSING)
     if isinstance(filename, io.TextIOBase):
         raise meshio.WriteError("a mesh file is written to a file opened for bytes (mode 'wb')")
-    losses.check_zmf(mesh, cell_type, check_types, SPECIAL_SET)
-    info = mesh.info if isinstance(mesh.info, dict) else {}
-    header = _text(header if header is not None else info.get(HEADER_KEY, DEFAULT_HEADER), "header")
-    label = _text(label if label is not None else info.get(LABEL_KEY, DEFAULT_LABEL), "drawing label")
     points = np.asarray(mesh.points)
     if points.size == 0:
         points = np.empty((0, 3))
@@ -270,9 +266,6 @@ def write(filename, mesh, header=None, label=None):
         points = np.column_stack([points, np.zeros(len(points))])
     points = np.ascontiguousarray(points, dtype=np.float64)
     nn = len(points)
-    bad = _core.nonfinite(points)
-    if bad >= 0:
-        raise meshio.WriteError("point %d has a coordinate that is not finite: a mesh file cannot hold it" % bad)
     blocks = []
     for block in mesh.cells:
         if not holds(block):
@@ -280,24 +273,47 @@ def write(filename, mesh, header=None, label=None):
         data = np.ascontiguousarray(block.data, dtype=np.int64)
         if data.size and (data.min() < 0 or data.max() >= nn):
             raise meshio.WriteError("%s cells refer to points that do not exist" % block.type)
-        positions = _POSITIONS.get(block.type)
+        positions = FILE_POSITIONS.get(block.type)
         if positions is not None and len(positions) != data.shape[1]:
             raise meshio.WriteError("%s cells of %d nodes: a %s has %d" % (
                 block.type, data.shape[1], block.type, len(positions)))
-        blocks.append((data, positions))
-    special = np.ascontiguousarray(np.asarray((mesh.point_sets or {}).get(SPECIAL_SET, []),
-                                              dtype=np.int64).ravel())
+        blocks.append((block.type, data))
+    try:
+        header, parts, held = drawings.split(mesh, blocks, nn, header, label)
+    except ValueError as error:
+        raise meshio.WriteError(str(error))
+    losses.check_zmf(mesh, cell_type, check_types, held)
+    bad = _core.nonfinite(points)
+    if bad >= 0:
+        raise meshio.WriteError("point %d has a coordinate that is not finite: a mesh file cannot hold it" % bad)
+    special = np.concatenate([part.special for part in parts]) if parts else np.zeros(0, dtype=np.int64)
     if special.size and (special.min() < 0 or special.max() >= nn):
         raise meshio.WriteError("the special nodes refer to points that do not exist")
-    for what, count in (("elements", sum(len(data) for data, _ in blocks)), ("nodes", nn),
-                        ("special nodes", len(special))):
-        if count > COUNT_LIMIT:
-            raise meshio.WriteError("%d %s: a mesh file holds at most %d" % (count, what, COUNT_LIMIT))
-    chunks = _core.write_chunks(header, label, blocks, points, special, CHUNK)
+    left = drawings.unused(parts, nn)
+    if left:
+        warnings.warn("%d nodes used by no cell of a drawing are not written" % left, losses.LossWarning, stacklevel=2)
+    for part in parts:
+        for what, count in (("elements", sum(len(data) for _, data in part.blocks)),
+                            ("nodes", len(points[part.nodes])), ("special nodes", len(part.special))):
+            if count > COUNT_LIMIT:
+                raise meshio.WriteError("%d %s: a mesh file holds at most %d" % (count, what, COUNT_LIMIT))
+    header = _text(header if header is not None else DEFAULT_HEADER, "header")
+    chunks = []
+    for k, part in enumerate(parts):
+        label = _text(part.label if part.label is not None else DEFAULT_LABEL, "drawing label")
+        own = points if isinstance(part.nodes, slice) and part.nodes == slice(0, nn) else \
+            np.ascontiguousarray(points[part.nodes])
+        chunks.append((header if k == 0 else None, label,
+                       [(np.ascontiguousarray(data), kind) for kind, data in part.blocks], own,
+                       np.ascontiguousarray(part.special, dtype=np.int64)))
     if hasattr(filename, "write"):
-        for chunk in chunks:
-            filename.write(chunk)
+        _write_drawings(filename, chunks)
     else:
         with open(filename, "wb") as out:
-            for chunk in chunks:
-                out.write(chunk)
+            _write_drawings(out, chunks)
+
+
+def _write_drawings(out, drawings_):
+    for header, label, blocks, points, special in drawings_:
+        for chunk in _core.write_chunks(header, label, blocks, points, special, CHUNK):
+            out.write(chunk)

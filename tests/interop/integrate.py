@@ -1,7 +1,9 @@
 """Run by ParaView's pvbatch: integrates each .vtu or .pvtu given and prints,
-per file, one line "PATH volume area smallest-cell-volume", then a line
-"partitions N" (the ranks of an MPI run; a parallel run sees the smallest
-cell of the first rank's pieces only).
+per file, one line "PATH volume area smallest-cell-volume", for a .vtu a
+line "titles PATH header|label|label... drawings D,D,..." (the field data of
+the titles, the cell data of the drawings), then a line "partitions N" (the
+ranks of an MPI run; a parallel run sees the smallest cell of the first
+rank's pieces only).
 
     xvfb-run -a pvbatch integrate.py A.vtu B.pvtu ...
     xvfb-run -a mpiexec -n 2 pvbatch integrate.py B.pvtu
@@ -28,4 +30,14 @@ for path in sys.argv[1:]:
     # No cells read (a file that did not open) prints a volume of 0, which fails.
     smallest = min((sizes.GetValue(k) for k in range(sizes.GetNumberOfTuples())), default=0.0) if sizes else 0.0
     print("%s %r %r %r" % (path, total(sums, "Volume"), total(sums, "Area"), smallest))
+    if path.endswith(".vtu"):
+        grid = servermanager.Fetch(reader)
+        texts = []
+        for name in ("header", "label"):
+            array = grid.GetFieldData().GetArray(name)
+            data = bytes(array.GetValue(k) for k in range(array.GetNumberOfTuples())) if array else b""
+            texts += [text.decode("utf-8", "replace") for text in data.split(b"\0")[:-1]]
+        drawings = grid.GetCellData().GetArray("drawing")
+        numbers = [str(int(drawings.GetValue(k))) for k in range(drawings.GetNumberOfTuples())] if drawings else []
+        print("titles %s %s drawings %s" % (path, "|".join(texts), ",".join(numbers)))
 print("partitions %d" % servermanager.ActiveConnection.GetNumberOfDataPartitions())

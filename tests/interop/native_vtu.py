@@ -8,6 +8,7 @@ Exits 77 (skipped) when meshio, or for paraview pvbatch, xvfb-run or mpiexec, is
 
 import os
 import re
+import shutil
 import subprocess
 import sys
 
@@ -120,6 +121,8 @@ def integrate(command, work, paths):
     report = meshes.run(command + ["pvbatch", os.path.join(HERE, "integrate.py")] + paths, work)
     found = {line.split()[0]: [float(v) for v in line.split()[1:]] for line in report.splitlines()
              if line.startswith("job_")}
+    found.update({"titles:" + line.split(" ", 2)[1]: line.split(" ", 2)[2] for line in report.splitlines()
+                  if line.startswith("titles ")})
     return found, int(re.search(r"^partitions (\d+)", report, re.M).group(1))
 
 
@@ -133,7 +136,12 @@ def check_paraview(rodmesh, source_dir, work):
         meshes.run([convert, "-p", "3", "job_%s.zmf" % form, "job_%s.pvtu" % form], work)
     meshes.run([convert, "-z", "job_b.zmf", "job_z.vtu"], work)
     meshes.run([convert, "-z", "-p", "3", "job_b.zmf", "job_z.pvtu"], work)
-    serial, _ = integrate(["xvfb-run", "-a"], work, ["job_b.vtu", "job_f.vtu", "job_z.vtu"])
+    # The drawings and titles of a file of three, as ParaView reads them.
+    shutil.copy(os.path.join(source_dir, "examples", "meshtools", "bridge.zmf"), work)
+    meshes.run([convert, "bridge.zmf", "bridge.vtu"], work)
+    meshes.run([convert, "-z", "bridge.zmf", "bridge_z.vtu"], work)
+    serial, _ = integrate(["xvfb-run", "-a"], work, ["job_b.vtu", "job_f.vtu", "job_z.vtu", "bridge.vtu",
+                                                      "bridge_z.vtu"])
     mpi = ["xvfb-run", "-a", "mpiexec", "--allow-run-as-root", "--oversubscribe", "-n", "2"]
     parallel, ranks = integrate(mpi, work, ["job_b.pvtu", "job_f.pvtu", "job_z.pvtu"])
     # A file that does not open gives no cells: its sums are 0, which fails.
@@ -144,6 +152,11 @@ def check_paraview(rodmesh, source_dir, work):
             ("job_f.pvtu", parallel["job_f.pvtu"][1], serial["job_f.vtu"][1], 0.0),
             ("job_z.pvtu", parallel["job_z.pvtu"][0], serial["job_b.vtu"][0], 0.0)]
     failures = 0 if ranks == 2 else 1
+    want = "Footbridge, two load stages|DECK|PYLON|CABLES drawings 1,1,1,2,2,3,3"
+    for path in ("bridge.vtu", "bridge_z.vtu"):
+        got = serial.get("titles:" + path)
+        failures += got != want
+        print("%-11s %s%s" % (path, got, "" if got == want else "  FAILED, expected " + want))
     for k, (path, got, want, smallest) in enumerate(rows):
         # Against the sums of the bars, the 8 decimals of rodmesh's coordinates
         # tell; between serial and parallel, the order of the additions only.
