@@ -1,6 +1,9 @@
 #pragma once
-// Every call to the operating system that the suite makes lives behind
-// these routines; the rest of the code uses the standard library only.
+// Every call to the operating system that the programs and the mesh file's
+// library make lives behind these routines; the rest of their code uses the
+// standard library only. (The core that Python loads writes its .vtu files
+// at known offsets and renames them into place: bridge/outfile.cpp makes
+// those calls of its own.)
 
 #include <cstddef>
 #include <cstdint>

@@ -1,10 +1,11 @@
 #pragma once
-// The one buffered reader of the suite's inputs, over an open file or the
+// The buffered reader of the programs' inputs, over an open file or the
 // standard input, in the forms the programs read: pieces of lines as reads
 // of at most 999 bytes give them, single bytes, whole lines of any length
-// handed on as they pass, and white-space-delimited tokens across lines.
-// Every form counts the lines it begins. A read error stops the program
-// here, and nowhere else.
+// handed on as they pass, white-space-delimited tokens across lines, and
+// the bytes as they come for the mesh file's reader (meshfile/reader.hpp),
+// which keeps a buffer of its own. Every form but the last counts the lines
+// it begins. A read error stops the program here, and nowhere else.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #pragma once
-// The one buffered writer of the suite's outputs. Writers format straight
+// The buffered writer of the programs' outputs. Writers format straight
 // into a large block, which goes to the file whole: room(n) gives a place for
 // n bytes, advance(end) takes what was written there. A failed write stops
 // the program at once, so that a full disk does not go on through a file of
