@@ -549,13 +549,21 @@ bool Reader::check() {
   return true;
 }
 
-bool Reader::element(std::span<const std::int64_t>& nodes) {
+// The next record of a section: its own number, which must be its place.
+bool Reader::record(Part part, std::int64_t& done, std::int64_t count, std::int64_t& number) {
   if (fault_) return false;
-  if (element_ >= elements_) return fail(Fault::exhausted, Part::element, element_ + 1, 0);
-  const std::int64_t number = ++element_;
+  if (done >= count) return fail(Fault::exhausted, part, done + 1, 0);
+  number = ++done;
   std::int64_t value = 0;
-  if (!next_int(value)) return fail_token(Part::element, number, 0, Fault::not_integer, elements_);
-  if (value != number) return fail_token(Part::element, number, 0, Fault::wrong_number, elements_);
+  if (!next_int(value)) return fail_token(part, number, 0, Fault::not_integer, count);
+  if (value != number) return fail_token(part, number, 0, Fault::wrong_number, count);
+  return true;
+}
+
+bool Reader::element(std::span<const std::int64_t>& nodes) {
+  std::int64_t number = 0;
+  if (!record(Part::element, element_, elements_, number)) return false;
+  std::int64_t value = 0;
   std::int64_t count = 0;
   if (!next_int(count)) return fail_token(Part::element, number, 1, Fault::not_integer);
   if (count < 1) return fail_token(Part::element, number, 1, Fault::few_nodes);
@@ -579,12 +587,8 @@ bool Reader::node(std::array<double, 3>& xyz) {
   std::span<const std::int64_t> nodes;
   while (element_ < elements_)
     if (!element(nodes)) return false;
-  if (fault_) return false;
-  if (node_ >= nodes_) return fail(Fault::exhausted, Part::node, node_ + 1, 0);
-  const std::int64_t number = ++node_;
-  std::int64_t value = 0;
-  if (!next_int(value)) return fail_token(Part::node, number, 0, Fault::not_integer, nodes_);
-  if (value != number) return fail_token(Part::node, number, 0, Fault::wrong_number, nodes_);
+  std::int64_t number = 0;
+  if (!record(Part::node, node_, nodes_, number)) return false;
   // The writers' layout: three fields of 16 bytes, then white space; each
   // read on its own, none waiting for the end of the one before.
   const char* const q = buffer_.get() + pos_;
@@ -607,12 +611,9 @@ bool Reader::special(std::int64_t& node) {
   std::array<double, 3> xyz;
   while (node_ < nodes_)
     if (!this->node(xyz)) return false;
-  if (fault_) return false;
-  if (special_ >= specials_) return fail(Fault::exhausted, Part::special, special_ + 1, 0);
-  const std::int64_t number = ++special_;
+  std::int64_t number = 0;
+  if (!record(Part::special, special_, specials_, number)) return false;
   std::int64_t value = 0;
-  if (!next_int(value)) return fail_token(Part::special, number, 0, Fault::not_integer, specials_);
-  if (value != number) return fail_token(Part::special, number, 0, Fault::wrong_number, specials_);
   if (!next_int(value)) return fail_token(Part::special, number, 1, Fault::not_integer);
   if (value < 1 || value > nodes_) return fail_token(Part::special, number, 1, Fault::node_range, nodes_);
   node = value;

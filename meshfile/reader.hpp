@@ -185,6 +185,7 @@ class Reader {
   bool next_real(double& value);
   bool title(Title& into, Part part);
   bool counts();
+  bool record(Part part, std::int64_t& done, std::int64_t count, std::int64_t& number);
   bool drawing_head();
   void skip_line();
   bool fail(Fault::Kind kind, Part part, std::int64_t record, std::int64_t item, std::int64_t limit = 0);

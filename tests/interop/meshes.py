@@ -37,9 +37,16 @@ def identical(a, b, skip_lines=0):
 
 # ------------------------------------------------------------------ reading
 
+# The places in the file's list of meshio's nodes of the suite's 8-node face
+# (corner, mid-side node, corner, ... round it; meshio: the corners, then
+# the mid-side nodes) and 20-node brick (the rings of 8 at the bar's ends
+# and the 4 nodes at mid-length; meshio: the corners of both ends, the
+# mid-side nodes of each end, those between them).
+FILE_ORDERS = {"quad8": [0, 2, 4, 6, 1, 3, 5, 7],
+               "hexahedron20": [0, 2, 4, 6, 12, 14, 16, 18, 1, 3, 5, 7, 13, 15, 17, 19, 8, 9, 10, 11]}
+
 # Node count, the cell type asked for it (None: the default), the cell type
-# read, and whether meshio orders the nodes otherwise than the file lists them
-# (as pptools.FILE_POSITIONS says).
+# read, and whether meshio orders the nodes otherwise than the file lists them.
 CELLS = [
     (1, None, "vertex", False),
     (2, None, "line", False),
@@ -135,7 +142,7 @@ def check_read(rodmesh, source_dir, work):
             handle.write("\n".join(lines) + "\n")
         # The default goes through meshio's own entry points, as users' scripts do.
         mesh = meshio.read(path) if choice is None else pptools.read(path, types={count: choice})
-        positions = pptools.FILE_POSITIONS[kind] if order else range(count)
+        positions = FILE_ORDERS[kind] if order else range(count)
         expected = [nodes[k] - 1 for k in positions]
         if [block.type for block in mesh.cells] != [kind] or mesh.cells[0].data.tolist() != [expected] * 2:
             failures.append("%d nodes as %s: read %s" % (count, choice, [(b.type, b.data.tolist()) for b in mesh.cells]))
