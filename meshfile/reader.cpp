@@ -251,6 +251,12 @@ std::string_view Title::text() const {
 Reader::Reader(std::unique_ptr<Source> source) : Reader(std::move(source), Options{}) {}
 
 Reader::Reader(std::unique_ptr<Source> source, Options options) : source_(std::move(source)), options_(options) {
+  if (!source_) {
+    // A file that could not be opened: its reading fails at once.
+    source_ = over_bytes({});
+    fault_.kind = Fault::unreadable;
+    fault_.system = "no file to read";
+  }
   // A small file needs no more than its size.
   size_ = source_->size();
   const std::size_t size = size_ >= 0 ? static_cast<std::size_t>(size_) : block;

@@ -12,7 +12,8 @@
 // separated by white space, whatever line each stands on.
 //
 //   std::string why;
-//   meshfile::Reader reader(meshfile::open_file(path, why));   // null source: why says
+//   auto source = meshfile::open_file(path, why);   // null: why says
+//   meshfile::Reader reader(std::move(source));
 //   if (!reader.open(drawing)) return reader.fault();
 //   std::span<const std::int64_t> nodes;
 //   for (std::int64_t i = 0; i < reader.elements(); ++i)
@@ -122,6 +123,7 @@ class Reader {
     std::size_t title_read = 0;
   };
 
+  // A null source gives a reader whose first read fails (unreadable).
   explicit Reader(std::unique_ptr<Source> source);
   Reader(std::unique_ptr<Source> source, Options options);
   Reader(Reader&&) noexcept;
