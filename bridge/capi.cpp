@@ -97,6 +97,7 @@ struct Conversion {
   std::string input, output;
   vtu::Options options;
   std::atomic<bool> stop{false};
+  std::int64_t drawings = 0;  // written
 };
 
 }  // namespace
@@ -353,10 +354,17 @@ void* ppt_vtu_open(const char* input, const char* output, std::int64_t drawing, 
 int ppt_vtu_run(void* handle, char* message, std::size_t size) {
   auto* conversion = static_cast<bridge::Conversion*>(handle);
   return guarded(message, size,
-                 [&] { bridge::vtu::convert(conversion->input, conversion->output, conversion->options); })
+                 [&] {
+                   conversion->drawings =
+                       bridge::vtu::convert(conversion->input, conversion->output, conversion->options);
+                 })
              ? 0
              : -1;
 }
+
+// The drawings that the conversion wrote.
+[[gnu::visibility("default")]]
+std::int64_t ppt_vtu_drawings(void* handle) { return static_cast<bridge::Conversion*>(handle)->drawings; }
 
 // Asks the conversion to stop: it then fails as interrupted.
 [[gnu::visibility("default")]]

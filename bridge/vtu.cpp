@@ -405,7 +405,8 @@ class Converter {
     arrays_.drawings = drawings_.size() > 1;
   }
 
-  void run() {
+  // Returns the drawings written.
+  std::int64_t run() {
     plan();
     // An output over the input would cut the records short while they are read.
     for (const std::string& path : paths_)
@@ -439,6 +440,7 @@ class Converter {
       pvtu.close();
     }
     for (Target& target : targets_) target.commit();
+    return static_cast<std::int64_t>(drawings_.size());
   }
 
  private:
@@ -837,16 +839,13 @@ void check(const Options& options) {
     throw Fault("compression level " + std::to_string(options.compression) + ": from 1 to 9, or 0 for none");
 }
 
-void convert(const std::string& input, const std::string& output, const Options& options) {
+std::int64_t convert(const std::string& input, const std::string& output, const Options& options) {
   check(options);
-  if (options.drawing > 0) {
-    Converter(input, output, options, Mode::one).run();
-    return;
-  }
+  if (options.drawing > 0) return Converter(input, output, options, Mode::one).run();
   try {
-    Converter(input, output, options, Mode::first).run();
+    return Converter(input, output, options, Mode::first).run();
   } catch (const More&) {
-    Converter(input, output, options, Mode::all).run();
+    return Converter(input, output, options, Mode::all).run();
   }
 }
 

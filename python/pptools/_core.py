@@ -97,6 +97,7 @@ def _declare(lib):
     fn("ppt_vtu_open", P, CHARS, CHARS, I64, ctypes.c_int, CHARS, CHARS, ctypes.c_int, CHARS, SIZE)
     fn("ppt_vtu_run", ctypes.c_int, P, CHARS, SIZE)
     fn("ppt_vtu_interrupt", None, P)
+    fn("ppt_vtu_drawings", I64, P)
     fn("ppt_vtu_close", None, P)
 
 
@@ -316,6 +317,10 @@ class Conversion:
 
     def interrupt(self):
         self.lib.ppt_vtu_interrupt(self.handle)
+
+    def drawings(self):
+        """The drawings written."""
+        return self.lib.ppt_vtu_drawings(self.handle)
 
     def close(self):
         if self.handle:

@@ -68,11 +68,16 @@ def run(options, sources, types):
     pieces = (1 if options.pieces is None else options.pieces) if kind == "pvtu" else 0
     if kind == "pvtu" and pieces < 1:
         raise VtuError("--pieces %d: from 1 to %d" % (pieces, MAX_PIECES))
-    if cells is None or zmf.cell_type(4, types) in cells:
-        zmf.say_guesses(options.input, options.drawing, types)
+    guessed = cells is None or zmf.cell_type(4, types) in cells
+    # The first drawing (or the one asked for) before the conversion, any
+    # other after it, which tells whether there are others.
+    if guessed:
+        zmf.say_guesses(options.input, (options.drawing or 1,), types)
     room_for_files(pieces)
-    convert(options.input, options.output, options.drawing, types, cells, pieces,
-            ZLIB if options.compress else 0)
+    drawings = convert(options.input, options.output, options.drawing, types, cells, pieces,
+                       ZLIB if options.compress else 0)
+    if guessed and options.drawing is None:
+        zmf.say_guesses(options.input, range(2, drawings + 1), types)
     return True
 
 
@@ -107,7 +112,7 @@ def convert(source, target, drawing=None, types=None, cells=None, pieces=0, comp
     elements and the window of nodes they use. `types` maps node counts to
     cell types as in pptools.read, `cells` keeps the cells of those meshio
     types only; `compression`, from 1 to 9, is the level of zlib for the
-    arrays, 0 none. Raises VtuError."""
+    arrays, 0 none. Returns the drawings written. Raises VtuError."""
     library()
     zmf.check_types(types)
     fault = _core.drawing_fault(source, drawing)
@@ -127,11 +132,12 @@ def convert(source, target, drawing=None, types=None, cells=None, pieces=0, comp
     # In a thread of its own, so that Ctrl-C is heard at once: the core then
     # stops and removes what it wrote before the interrupt goes on. An Event,
     # not join(), tells the end: an interrupted join() may return early.
-    faults, done = [], threading.Event()
+    faults, done, written = [], threading.Event(), []
 
     def work():
         try:
             conversion.run()
+            written.append(conversion.drawings())
         except _core.Fault as fault:
             faults.append(fault)
         finally:
@@ -155,3 +161,4 @@ def convert(source, target, drawing=None, types=None, cells=None, pieces=0, comp
             conversion.close()
     if faults:
         raise VtuError(str(faults[0]))
+    return written[0]

@@ -203,22 +203,22 @@ def read(filename, drawing=None, types=None):
     return mesh
 
 
-def say_guesses(filename, drawing=None, types=None):
+def say_guesses(filename, drawings=(1,), types=None):
     """What read() says of the cell types it guesses, without keeping the
-    mesh: for a conversion that streams the records (.vtu). The drawings are
-    read only when they hold 4-node elements to check; a fault is left to
-    the conversion to say."""
+    mesh: for a conversion that streams the records (.vtu). Each drawing of
+    those numbered is read only when it holds 4-node elements to check; a
+    fault is left to the conversion to say."""
     if 4 in (types or {}) or _MISSING:
         return
     name = os.fspath(filename)
-    try:
-        with _core.Reading(name, 1 if drawing is None else drawing) as reading:
-            while all(count != 4 for count, _ in reading.runs(False)):
-                if drawing is not None or not reading.next():
-                    return
-        read(filename, drawing, types)
-    except (_core.Fault, ZmfError):
-        pass
+    for drawing in drawings:
+        try:
+            with _core.Reading(name, drawing) as reading:
+                if all(count != 4 for count, _ in reading.runs(False)):
+                    continue
+            read(filename, drawing, types)
+        except (_core.Fault, ZmfError):
+            return
 
 
 # ------------------------------------------------------------------ writing
