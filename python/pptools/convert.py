@@ -42,6 +42,8 @@ def parser():
                    help="elements of COUNT nodes of a .zmf input are cells of TYPE (4=tetra, 8=hexahedron)")
     p.add_argument("-p", "--pieces", type=int, metavar="N",
                    help="a .pvtu output over N pieces of consecutive elements (.zmf to .pvtu)")
+    p.add_argument("-z", "--compress", action="store_true",
+                   help="the arrays of a .vtu or .pvtu compressed by zlib: a smaller file, slower to write")
     p.add_argument("-c", "--cells", metavar="TYPE,...",
                    help="keep only the cells of these meshio types (line for the bars of a Gmsh mesh)")
     p.add_argument("-i", "--input-format", metavar="FORMAT", help="meshio format of IN, when its ending does not tell")
