@@ -11,18 +11,14 @@ ZmfReader.so.
 import sys
 
 from paraview import servermanager
-from paraview.simple import (ExtractSurface, GetActiveViewOrCreate, GetColorTransferFunction, LoadPlugin, Render,
-                             SaveScreenshot, Show, Text, Tube)
+from paraview.simple import (ExtractSurface, GetActiveViewOrCreate, GetColorTransferFunction, LoadPalette, LoadPlugin,
+                             Render, SaveScreenshot, Show, Text, Tube)
 
 plugin, source, picture = sys.argv[1:4]
 LoadPlugin(plugin, ns=globals())
+LoadPalette("WhiteBackground")
 view = GetActiveViewOrCreate("RenderView")
 view.OrientationAxesVisibility = 0
-view.Background = [1.0, 1.0, 1.0]
-try:
-    view.UseColorPaletteForBackground = 0
-except AttributeError:
-    pass
 reader = ZMFReader(FileName=[source])  # noqa: F821 (from the plugin)
 fields = servermanager.Fetch(reader).GetFieldData()
 labels = fields.GetAbstractArray("label")
