@@ -80,7 +80,7 @@ Kinds kinds_of(std::string_view text) {
 }
 
 // The share of `count` elements of piece `piece` of `pieces`: as ppt-convert
-// -p splits the cells, the first pieces one more where they do not divide.
+// -p splits the cells, the last pieces one more where they do not divide.
 std::int64_t share_start(std::int64_t count, int piece, int pieces) {
   return count / pieces * piece + count % pieces * piece / pieces;
 }

@@ -1,6 +1,6 @@
 """Run by ParaView's pvbatch: loads the reader plugin and opens each mesh file
-given, printing one JSON line per file: its cells, the volume and area that
-IntegrateVariables gives, the cells of each rank, the titles; and, in a serial run
+given, printing one JSON line per file: its cells, the volume, area and
+length that IntegrateVariables gives, the cells of each rank, the titles; and, in a serial run
 when asked, the arrays of the grid in a .npz file.
 
     xvfb-run -a pvbatch plugin_open.py PLUGIN '{"path": "job.zmf", "drawing": 0, "cells": "", "dump": "x.npz"}' ...
@@ -36,7 +36,8 @@ for spec in map(json.loads, sys.argv[2:]):
     sums = servermanager.Fetch(IntegrateVariables(Input=reader))
     fields = grid.GetFieldData()
     print(json.dumps({"path": spec["path"], "cells": reader.GetDataInformation().GetNumberOfCells(),
-                      "volume": total(sums, "Volume"), "area": total(sums, "Area"), "ranks": ranks,
+                      "volume": total(sums, "Volume"), "area": total(sums, "Area"), "length": total(sums, "Length"),
+                      "ranks": ranks,
                       "header": values(fields.GetAbstractArray("header")),
                       "labels": values(fields.GetAbstractArray("label"))}), flush=True)
     if spec.get("dump") and grid.GetNumberOfCells():
