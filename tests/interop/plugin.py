@@ -2,7 +2,7 @@
 
     plugin.py lattice RODMESH SOURCE_DIR WORK_DIR  a lattice's prisms and bridge.zmf: volume, area and length,
                                                    serial and on 2 ranks
-    plugin.py cells   RODMESH SOURCE_DIR WORK_DIR  the grid of ppt-convert's .vtu, cell for cell; every drawing
+    plugin.py cells   RODMESH SOURCE_DIR WORK_DIR  the grid that ParaView reads of ppt-convert's .vtu; every drawing
     plugin.py faults  RODMESH SOURCE_DIR WORK_DIR  faulty files: one error line each, and pvbatch goes on
 
 Exits 77 (skipped) when the plugin was not built, or meshio, pvbatch, xvfb-run
@@ -57,26 +57,17 @@ def check_lattice(rodmesh, source_dir, work):
     return 1 if failures else 0
 
 
-def grid_of_vtu(path):
-    """The arrays of a .vtu that meshio reads, in VTK's node orders."""
-    import meshio
+def grid(dump):
+    """The arrays of a grid that plugin_open.py wrote."""
     import numpy
-    from pptools import vtu
-    mesh = meshio.read(path)
-    cells = [row[vtu.VTK_ORDERS[block.type]] if block.type in vtu.VTK_ORDERS else row
-             for block in mesh.cells for row in block.data]
-    types = [vtu.VTK_TYPES[block.type] for block in mesh.cells for _ in block.data]
-    return mesh.points, cells, numpy.array(types), mesh.point_data.get("special")
+    with numpy.load(dump) as arrays:
+        return {name: arrays[name] for name in arrays.files}
 
 
-def same_grid(dump, points, cells, types, special):
+def same(a, b):
     import numpy
-    grid = numpy.load(dump)
-    rows = numpy.split(grid["connectivity"], grid["offsets"][1:-1])
-    return grid["points"].tobytes() == numpy.asarray(points, dtype=float).tobytes() and \
-        numpy.array_equal(grid["types"], types) and len(rows) == len(cells) and \
-        all(numpy.array_equal(a, b) for a, b in zip(rows, cells)) and \
-        (special is None) == ("special" not in grid) and (special is None or numpy.array_equal(grid["special"], special))
+    return a.keys() == b.keys() and a["points"].astype(float).tobytes() == b["points"].astype(float).tobytes() and \
+        all(numpy.array_equal(a[name], b[name]) for name in a)
 
 
 def check_cells(rodmesh, source_dir, work):
@@ -89,31 +80,31 @@ def check_cells(rodmesh, source_dir, work):
     specs = []
     for k, (name, options) in enumerate(cases):
         meshes.run([convert] + options + [name + ".zmf", "out%d.vtu" % k], work)
-        chosen = ",".join(options[1::2])
-        specs.append({"path": name + ".zmf", "cells": chosen, "dump": "out%d.npz" % k})
+        specs.append({"path": name + ".zmf", "cells": ",".join(options[1::2]), "dump": "zmf%d.npz" % k})
+        specs.append({"path": "out%d.vtu" % k, "dump": "vtu%d.npz" % k})
     # Every drawing of the example, and one of them.
     bridge = os.path.join(source_dir, "examples", "meshtools", "bridge.zmf")
     specs += [{"path": bridge, "dump": "all.npz"}, {"path": bridge, "drawing": 2, "dump": "two.npz"}]
     reports, _ = opened(work, specs)
     failures = 0
     for k, (name, options) in enumerate(cases):
-        good = same_grid(os.path.join(work, "out%d.npz" % k), *grid_of_vtu(os.path.join(work, "out%d.vtu" % k)))
+        good = same(grid(os.path.join(work, "zmf%d.npz" % k)), grid(os.path.join(work, "vtu%d.npz" % k)))
         failures += not good
-        print("%-6s %-40s as ppt-convert's .vtu%s" % (name, " ".join(options), "" if good else ": FAILED"))
+        print("%-6s %-40s as ParaView reads ppt-convert's .vtu%s" % (name, " ".join(options), "" if good else ": FAILED"))
     # The drawings one after the other, as pptools reads each.
     drawings = [pptools.read(bridge, drawing) for drawing in (1, 2, 3)]
     base = numpy.cumsum([0] + [len(mesh.points) for mesh in drawings])
     marks = [numpy.full(len(mesh.points), -1) for mesh in drawings]
     for mark, mesh in zip(marks, drawings):
         mark[mesh.point_sets.get("special", [])] = 0
-    whole = (numpy.concatenate([mesh.points for mesh in drawings]),
-             [row + base[d] for d, mesh in enumerate(drawings) for block in mesh.cells for row in block.data],
-             numpy.full(7, 3), numpy.concatenate(marks))
-    grid = numpy.load(os.path.join(work, "all.npz"))
+    rows = [row + base[d] for d, mesh in enumerate(drawings) for block in mesh.cells for row in block.data]
+    whole = {"points": numpy.concatenate([mesh.points for mesh in drawings]),
+             "offsets": numpy.cumsum([0] + [len(row) for row in rows]), "connectivity": numpy.concatenate(rows),
+             "types": numpy.full(7, 3), "special": numpy.concatenate(marks), "drawing": [1, 1, 1, 2, 2, 3, 3]}
     titles = [mesh.info[pptools.zmf.LABEL_KEY] for mesh in drawings]
-    good = same_grid(os.path.join(work, "all.npz"), *whole) and grid["drawing"].tolist() == [1, 1, 1, 2, 2, 3, 3] and \
-        reports[-2]["labels"] == titles and reports[-2]["header"] == [drawings[0].info[pptools.zmf.HEADER_KEY]]
-    good = good and reports[-1]["labels"] == titles[1:2] and "drawing" not in numpy.load(os.path.join(work, "two.npz"))
+    good = same(grid(os.path.join(work, "all.npz")), whole) and reports[-2]["labels"] == titles and \
+        reports[-2]["header"] == [drawings[0].info[pptools.zmf.HEADER_KEY]]
+    good = good and reports[-1]["labels"] == titles[1:2] and "drawing" not in grid(os.path.join(work, "two.npz"))
     failures += not good
     print("bridge.zmf: drawings %s, %d cells%s" % (reports[-2]["labels"], reports[-2]["cells"], "" if good else ": FAILED"))
     return 1 if failures else 0

@@ -1,7 +1,8 @@
 """Run by ParaView's pvbatch: loads the reader plugin and opens each mesh file
-given, printing one JSON line per file: its cells, the volume, area and
-length that IntegrateVariables gives, the cells of each rank, the titles; and, in a serial run
-when asked, the arrays of the grid in a .npz file.
+given (a .vtu with ParaView's own reader), printing one JSON line per file:
+its cells, the volume, area and length that IntegrateVariables gives, the
+cells of each rank, the titles; and, when asked in a serial run, the arrays
+of the grid in a .npz file.
 
     xvfb-run -a pvbatch plugin_open.py PLUGIN '{"path": "job.zmf", "drawing": 0, "cells": "", "dump": "x.npz"}' ...
 """
@@ -11,7 +12,7 @@ import sys
 
 import numpy
 from paraview import servermanager
-from paraview.simple import Delete, IntegrateVariables, LoadPlugin
+from paraview.simple import Delete, IntegrateVariables, LoadPlugin, XMLUnstructuredGridReader
 from vtk.util.numpy_support import vtk_to_numpy
 
 
@@ -26,8 +27,11 @@ def total(sums, name):
 
 LoadPlugin(sys.argv[1], ns=globals())
 for spec in map(json.loads, sys.argv[2:]):
-    reader = ZMFReader(FileName=[spec["path"]], Drawing=spec.get("drawing", 0),  # noqa: F821 (from the plugin)
-                       CellTypes=spec.get("cells", ""))
+    if spec["path"].endswith(".vtu"):
+        reader = XMLUnstructuredGridReader(FileName=[spec["path"]])
+    else:
+        reader = ZMFReader(FileName=[spec["path"]], Drawing=spec.get("drawing", 0),  # noqa: F821 (the plugin's)
+                           CellTypes=spec.get("cells", ""))
     # Fetch gathers an unstructured grid of one rank only: each rank's apart.
     partitions = servermanager.ActiveConnection.GetNumberOfDataPartitions()
     grid = servermanager.Fetch(reader)
