@@ -72,6 +72,8 @@ def run(options, sources, types):
     pieces = (1 if options.pieces is None else options.pieces) if kind == "pvtu" else 0
     if kind == "pvtu" and pieces < 1:
         raise VtuError("--pieces %d: from 1 to %d" % (pieces, MAX_PIECES))
+    if cells is None or zmf.cell_type(4, types) in cells:
+        zmf.say_guesses(options.input, options.drawing, types)
     convert(options.input, options.output, options.drawing, types, cells, pieces,
             ZLIB if options.compress else 0)
     return True
