@@ -38,16 +38,7 @@ void Kinds::choose(int count, const std::string& name) {
 Kind Kinds::of(std::int64_t count) const {
   const auto found = chosen_.find(count);
   const meshfile::CellKind* cell = found == chosen_.end() ? &meshfile::default_kind(count) : found->second;
-  // VTK's node k is meshio's node vtk_order[k], which stands at place
-  // file[...] of the file's list.
-  Kind kind{cell, {}};
-  if (!cell->file.empty() || !cell->vtk_order.empty()) {
-    for (int k = 0; k < cell->nodes; ++k) {
-      const int m = cell->vtk_order.empty() ? k : cell->vtk_order[static_cast<std::size_t>(k)];
-      kind.positions.push_back(cell->file.empty() ? m : cell->file[static_cast<std::size_t>(m)]);
-    }
-  }
-  return kind;
+  return {cell, meshfile::vtk_places(*cell)};
 }
 
 std::string piece_path(const std::string& pvtu, int k) {

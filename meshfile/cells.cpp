@@ -131,4 +131,16 @@ const CellKind& default_kind(std::int64_t count) {
   return *kind_named("polygon");
 }
 
+std::vector<int> vtk_places(const CellKind& kind) {
+  // VTK's node k is meshio's node vtk_order[k], which stands at place
+  // file[...] of the file's list.
+  std::vector<int> places;
+  if (kind.file.empty() && kind.vtk_order.empty()) return places;
+  for (int k = 0; k < kind.nodes; ++k) {
+    const int m = kind.vtk_order.empty() ? k : kind.vtk_order[static_cast<std::size_t>(k)];
+    places.push_back(kind.file.empty() ? m : kind.file[static_cast<std::size_t>(m)]);
+  }
+  return places;
+}
+
 }  // namespace meshfile

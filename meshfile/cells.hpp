@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace meshfile {
 
@@ -47,5 +48,9 @@ const CellKind* kind_named(std::string_view name);
 // The kind that elements of `count` nodes are read as: the polygon where no
 // other is.
 const CellKind& default_kind(std::int64_t count);
+
+// For each of VTK's nodes of the kind, its place in the file's node list;
+// empty where the file lists them as VTK does.
+std::vector<int> vtk_places(const CellKind& kind);
 
 }  // namespace meshfile

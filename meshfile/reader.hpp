@@ -174,6 +174,10 @@ class Reader {
   // Back before the first element, for another pass.
   bool restart();
 
+  // The bytes the source hands out, or -1 when unknown; those read so far.
+  std::int64_t size() const { return size_; }
+  std::int64_t position() const { return place().offset; }
+
   // Whether the rest of the file is too short for the records its counts
   // announce (each number a digit and a blank at least); false when its
   // size is unknown. Counts are checked so before anything is laid out for
