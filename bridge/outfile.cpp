@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -12,6 +11,7 @@
 #include <unistd.h>
 
 #include "bridge/records.hpp"
+#include "toolkit/platform.hpp"
 
 namespace bridge {
 
@@ -23,33 +23,14 @@ namespace {
 
 }  // namespace
 
-Target::Target(const std::string& path) : path_(path), final_(path), written_(path) {
-  // Links are followed to their end, one that points nowhere yet included.
-  namespace fs = std::filesystem;
-  std::error_code error;
-  fs::path at = path;
-  for (int k = 0; k < 40 && fs::is_symlink(fs::symlink_status(at, error)); ++k) {
-    const fs::path to = fs::read_symlink(at, error);
-    if (error) break;
-    at = to.is_absolute() ? to : at.parent_path() / to;
-  }
-  const fs::path real = fs::weakly_canonical(at, error);
-  final_ = error ? at.string() : real.string();
+Target::Target(const std::string& path) : path_(path), final_(toolkit::platform::endpath(path)), written_(path) {
   struct stat status;
   if (::stat(final_.c_str(), &status) == 0) {
     if (S_ISDIR(status.st_mode)) failed(path, "cannot be opened for writing", EISDIR);
     if (!S_ISREG(status.st_mode)) return;
   }
-  for (int k = 0;; ++k) {
-    written_ = final_ + ".part" + std::to_string(::getpid()) + (k > 0 ? "-" + std::to_string(k) : "");
-    const int fd = ::open(written_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      ::close(fd);
-      temporary_ = true;
-      return;
-    }
-    if (errno != EEXIST || k == 99) failed(path, "cannot be opened for writing", errno);
-  }
+  if (!toolkit::platform::makepart(final_, written_)) failed(path, "cannot be opened for writing", errno);
+  temporary_ = true;
 }
 
 Target::Target(Target&& other) noexcept
@@ -59,12 +40,12 @@ Target::Target(Target&& other) noexcept
       temporary_(std::exchange(other.temporary_, false)) {}
 
 Target::~Target() {
-  if (temporary_) ::unlink(written_.c_str());
+  if (temporary_) toolkit::platform::droppart(written_);
 }
 
 void Target::commit() {
   if (!temporary_) return;
-  if (::rename(written_.c_str(), final_.c_str()) != 0) failed(path_, "cannot be written", errno);
+  if (!toolkit::platform::placepart(written_, final_)) failed(path_, "cannot be written", errno);
   temporary_ = false;
 }
 

@@ -135,6 +135,32 @@ Snapshot snapshot(const Scratch& scratch) {
   return files;
 }
 
+// Feeds the input to a program through the pipe held, sends it the signal
+// once a hidden file (not the harness's own) shows in its directory, and
+// reaps it when it ended (its raw status in raw). The input stays open until the program has ended
+// (Wine hands the signal to a thread of its own, which takes a while), or
+// for a minute.
+bool interrupt(const Scratch& scratch, pid_t child, int held[2], std::string_view input, int number, int& raw) {
+  close(held[0]);
+  if (!input.empty() && write(held[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
+    ADD_FAILURE() << "the input did not fit the pipe";
+  const auto hidden = [&] {
+    for (const std::string& name : scratch.files())
+      if (name[0] == '.') return true;
+    return false;
+  };
+  bool seen = false;
+  for (int k = 0; k < 6000 && !(seen = hidden()); ++k) usleep(10000);
+  if (seen)
+    kill(child, number);
+  else
+    ADD_FAILURE() << "no file was made beside its place: nothing interrupted";
+  bool ended = false;
+  for (int k = 0; k < 6000 && !(ended = waitpid(child, &raw, WNOHANG) == child); ++k) usleep(10000);
+  close(held[1]);
+  return ended;
+}
+
 }  // namespace
 
 bool permissions_apply() {
@@ -176,13 +202,16 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
   for (auto& a : argv_text) argv.push_back(a.data());
   argv.push_back(nullptr);
 
+  int held[2] = {-1, -1};
+  if (options.interrupt != 0 && pipe(held) != 0) throw std::runtime_error("no pipe");
   std::fflush(nullptr);
   const pid_t child = fork();
   if (child == 0) {
     if (chdir(scratch.dir().c_str()) != 0) _exit(125);
     const int program_fd = drop ? open(exe.c_str(), O_RDONLY | O_CLOEXEC) : -1;
     if (drop && program_fd < 0) _exit(125);
-    const int in = open(in_path.c_str(), O_RDONLY);
+    if (held[1] >= 0) close(held[1]);
+    const int in = held[0] >= 0 ? held[0] : open(in_path.c_str(), O_RDONLY);
     const int out = options.broken_pipe ? -1 : open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || (out < 0 && !options.broken_pipe) || err < 0) _exit(125);
@@ -203,6 +232,7 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
     if (options.close_stdin) close(0);
     if (options.close_stdout) close(1);
     signal(SIGPIPE, options.ignore_sigpipe ? SIG_IGN : SIG_DFL);
+    if (options.interrupt != 0) signal(options.interrupt, SIG_DFL);
     if (drop && !become_unprivileged()) _exit(126);
     // Sanitizer findings must not pass for the programs' own status 1.
     setenv("ASAN_OPTIONS", "allocator_may_return_null=1:exitcode=86", 1);
@@ -218,7 +248,8 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
     _exit(127);
   }
   int raw = 0;
-  waitpid(child, &raw, 0);
+  if (options.interrupt == 0 || !interrupt(scratch, child, held, input, options.interrupt, raw))
+    waitpid(child, &raw, 0);
   Outcome outcome;
   outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
   outcome.out = options.stdout_path.empty() ? read_file(out_path) : std::string();

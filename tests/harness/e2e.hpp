@@ -41,6 +41,12 @@ struct RunOptions {
   // superuser, for whom file permissions do not apply; the scratch
   // directory is opened to that user.
   bool unprivileged = false;
+  // A signal sent to the program once it has made a hidden file in the
+  // directory (an output written beside its place): standard input is a
+  // pipe that holds the input and stays open until then, so that the
+  // program waits at a question. No hidden file within a minute fails the
+  // test.
+  int interrupt = 0;
 };
 
 // True when the runs start the Windows programs under Wine: the environment
