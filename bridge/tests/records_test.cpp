@@ -7,6 +7,7 @@
 #include "bridge/orders.hpp"
 #include "bridge/records.hpp"
 #include "bridge/zmfwrite.hpp"
+#include "tests/harness/e2e.hpp"
 
 namespace {
 
@@ -86,7 +87,9 @@ TEST(Records, LargeFileReadAndWrittenBack) {
       "Header\nLABEL\n90000   120000       2\n    1     8        1     1     4     1     6     1     2     1\n";
   EXPECT_EQ(file.substr(0, start.size()), start);
 
-  const std::string path = testing::TempDir() + "bridge_records_test.zmf";
+  // In the test's own folder: tests that run side by side share no file.
+  const harness::Scratch scratch;
+  const std::string path = scratch.path("records.zmf");
   std::FILE* out = std::fopen(path.c_str(), "wb");
   ASSERT_NE(out, nullptr);
   std::fwrite(file.data(), 1, file.size(), out);

@@ -41,9 +41,15 @@ std::string test_name() {
 
 }  // namespace
 
-Scratch::Scratch() : Scratch(test_name()) {}
+Scratch::Scratch() : dir_(std::string(PPT_SCRATCH_DIR) + "/" + test_name()) {
+  fs::remove_all(dir_);
+  fs::create_directories(dir_);
+}
 
-Scratch::Scratch(std::string_view name) : dir_(std::string(PPT_SCRATCH_DIR) + "/" + std::string(name)) {
+Scratch::Scratch(std::string_view name) : dir_(std::string(PPT_SCRATCH_DIR) + "/" + test_name() + ".") {
+  std::string tail(name);
+  std::replace(tail.begin(), tail.end(), '/', '_');
+  dir_ += tail;
   fs::remove_all(dir_);
   fs::create_directories(dir_);
 }

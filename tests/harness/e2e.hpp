@@ -9,10 +9,13 @@
 
 namespace harness {
 
-// A directory of its own for the running test, emptied when it is made.
+// A directory of its own for the running test, emptied when it is made, in
+// the build's scratch folder: named after the test (and a case of it), so
+// that tests run side by side never meet in one.
 class Scratch {
  public:
   Scratch();
+  // For one case of the running test: the test's name, a dot and the name.
   explicit Scratch(std::string_view name);
 
   const std::string& dir() const { return dir_; }

@@ -84,7 +84,7 @@ TEST(Openout, LeavesThePlaceAsTheRunEnds) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    harness::Scratch scratch(std::string("Openout.") + c.name);
+    harness::Scratch scratch(c.name);
     scratch.write("old.zmf", "old\n");
     chmod(scratch.path("old.zmf").c_str(), 0640);
     scratch.symlink("link.zmf", "old.zmf");
