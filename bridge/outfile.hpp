@@ -1,14 +1,20 @@
 #pragma once
 // An output file written at known offsets through a few buffered regions,
 // so that arrays whose sizes are known beforehand are streamed side by side
-// into their own places without the file ever being held in memory.
+// into their own places, as base64 text, without the file ever being held
+// in memory.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "bridge/worker.hpp"
 
 namespace bridge {
 
@@ -31,6 +37,9 @@ class Target {
   const std::string& written() const { return written_; }
   // Puts the whole file in place. Throws Fault.
   void commit();
+  // Where it ends, links followed; whether it is written apart first.
+  const std::string& final() const { return final_; }
+  bool apart() const { return temporary_; }
 
  private:
   std::string path_;     // as the caller named it, for messages
@@ -39,9 +48,26 @@ class Target {
   bool temporary_ = false;
 };
 
+// A file of one's own for a step on the way to a target: beside it, or in
+// the system's temporary folder when the target is no regular file. Removed
+// when done with.
+class Scratch {
+ public:
+  // Throws Fault naming the target when none can be made.
+  explicit Scratch(const Target& target);
+  Scratch(Scratch&& other) noexcept;
+  Scratch& operator=(Scratch&&) = delete;
+  ~Scratch();
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 class OutFile {
  public:
-  // Created or replaced, or an existing file opened to be written over.
+  // Created or replaced, or an existing file opened to be read and written over.
   enum Mode { create, patch };
   // Throws Fault naming the file (or `shown`, the name the user gave) when
   // it cannot be opened.
@@ -53,8 +79,14 @@ class OutFile {
   const std::string& path() const { return path_; }
   // Writes the bytes at the offset, unbuffered. Throws Fault.
   void put(std::int64_t offset, std::string_view bytes);
-  // Lowers by `by` each of the `count` Int64 at the offset, read back.
-  void lower(std::int64_t offset, std::int64_t count, std::int64_t by);
+  // Reads size bytes at the offset back. Throws Fault.
+  std::string get(std::int64_t offset, std::size_t size) const;
+  // Changes bytes [from, to) of the `total` bytes that the base64 text at
+  // `text` encodes: the groups that hold them are read back and decoded,
+  // `change` gets their bytes and the offset of the first, and they are
+  // encoded and written again. Throws Fault.
+  using Change = std::function<void(std::span<unsigned char> bytes, std::int64_t first)>;
+  void rewrite(std::int64_t text, std::int64_t total, std::int64_t from, std::int64_t to, const Change& change);
   // Checks that everything reached the system, then closes. Throws Fault.
   void close();
 
@@ -64,24 +96,31 @@ class OutFile {
   int fd_ = -1;
 };
 
-// A stretch of an OutFile filled front to back through its own buffer.
+// A base64 text in an OutFile, filled front to back with the bytes it
+// encodes, through a buffer of its own. With a worker, the text is encoded
+// and written there, while the next buffer fills: wait for the worker
+// before the file is read back or closed.
 class Region {
  public:
-  Region(OutFile& file, std::int64_t offset, std::size_t buffer);
+  // The text starts at the offset; buffer: the bytes held before they are
+  // encoded and written.
+  Region(OutFile& file, std::int64_t offset, std::size_t buffer, Worker* worker = nullptr);
   Region(const Region&) = delete;
   Region& operator=(const Region&) = delete;
-  ~Region() = default;
+  // Waits for its writes under way, whatever their fate.
+  ~Region();
 
   void put(const void* bytes, std::size_t size) {
-    if (size > buffer_.size() - used_) {
+    const auto* from = static_cast<const unsigned char*>(bytes);
+    while (size > size_ - used_) {
+      const std::size_t part = size_ - used_;
+      std::memcpy(data_ + used_, from, part);
+      used_ += part;
+      from += part;
+      size -= part;
       flush();
-      if (size > buffer_.size()) {
-        file_->put(offset_, {static_cast<const char*>(bytes), size});
-        offset_ += static_cast<std::int64_t>(size);
-        return;
-      }
     }
-    std::memcpy(buffer_.data() + used_, bytes, size);
+    std::memcpy(data_ + used_, from, size);
     used_ += size;
   }
   // Little-endian, as the files declare.
@@ -89,12 +128,26 @@ class Region {
   void put(T value) {
     put(&value, sizeof value);
   }
+  // Writes the whole groups of 3 bytes held; up to 2 stay for the next.
   void flush();
+  // Writes all that is held, the last group padded: the end of the text.
+  void finish();
 
  private:
+  struct Slot {
+    std::vector<unsigned char> bytes;
+    std::vector<char> text;
+    std::uint64_t ticket = 0;  // of the worker's job that writes it
+  };
+  void write(std::size_t n);
+
   OutFile* file_;
   std::int64_t offset_;
-  std::vector<char> buffer_;
+  Worker* worker_;
+  std::array<Slot, 2> slots_;
+  std::size_t slot_ = 0;  // the one being filled
+  unsigned char* data_;
+  std::size_t size_;
   std::size_t used_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -15,7 +16,9 @@
 #include <utility>
 
 #include <sys/resource.h>
+#include <zlib.h>
 
+#include "bridge/base64.hpp"
 #include "bridge/orders.hpp"
 #include "bridge/outfile.hpp"
 #include "bridge/records.hpp"
@@ -117,60 +120,177 @@ struct Piece {
   std::int64_t points() const { return hi >= lo ? hi - lo + 1 : 0; }
 };
 
-// Where each array of a piece's file starts (its UInt64 byte count), from
-// the start of the file. The arrays whose sizes the elements decide come
-// last, so that each is placed when what precedes it is known; the XML
-// head, written last of all, has room for the widest numbers.
-struct Layout {
-  std::int64_t base = 0;  // the byte after the '_' that opens the data
-  std::int64_t offsets = 0, types = 0, connectivity = 0, points = 0, special = 0, end = 0;
+// The arrays of a grid, in the order of the file, with what each holds.
+enum Array { offsets, types, connectivity, points, special };
 
-  // The arrays of the cells, once their number is known.
-  void cells(std::int64_t base_, std::int64_t count) {
-    base = base_;
-    offsets = base;
-    types = offsets + 8 + 8 * count;
-    connectivity = types + 8 + count;
+std::int64_t bytes_of(Array array, const Piece& piece) {
+  switch (array) {
+    case offsets: return 8 * piece.cells;
+    case types: return piece.cells;
+    case connectivity: return 8 * piece.links;
+    case points: return 24 * piece.points();
+    case special: return 8 * piece.points();
   }
-  // The rest, once the piece's cells have been read.
-  void rest(const Piece& piece, bool marks) {
-    points = connectivity + 8 + 8 * piece.links;
-    special = points + 8 + 24 * piece.points();
-    end = marks ? special + 8 + 8 * piece.points() : special;
-  }
-};
+  return 0;
+}
 
-constexpr std::string_view tail = "\n  </AppendedData>\n</VTKFile>\n";
-
-// The XML ahead of the data, padded with blanks to `room` bytes when given.
-std::string head(const Piece& piece, const Layout& at, bool marks, std::size_t room = 0) {
-  auto array = [&at](const char* type, const char* name, std::int64_t offset, const char* more = "") {
-    return std::string("        <DataArray type=\"") + type + "\" Name=\"" + name + "\"" + more +
-           " format=\"appended\" offset=\"" + std::to_string(offset - at.base) + "\"/>\n";
+// The XML between the end of one array's text and the start of the next.
+std::string before(Array array) {
+  auto opening = [](const char* type, const char* name, const char* more = "") {
+    return std::string("<DataArray type=\"") + type + "\" Name=\"" + name + "\"" + more + " format=\"binary\">";
   };
+  switch (array) {
+    case offsets: return "      <Cells>\n        " + opening("Int64", "offsets");
+    case types: return "</DataArray>\n        " + opening("UInt8", "types");
+    case connectivity: return "</DataArray>\n        " + opening("Int64", "connectivity");
+    case points:
+      return "</DataArray>\n      </Cells>\n      <Points>\n        " +
+             opening("Float64", "Points", " NumberOfComponents=\"3\"");
+    case special: return "</DataArray>\n      </Points>\n      <PointData>\n        " + opening("Int64", "special");
+  }
+  return {};
+}
+
+std::string tail(bool marks) {
+  return std::string(marks ? "</DataArray>\n      </PointData>\n" : "</DataArray>\n      </Points>\n") +
+         "    </Piece>\n  </UnstructuredGrid>\n</VTKFile>\n";
+}
+
+// The XML ahead of the arrays, its Piece line padded with blanks to make it
+// `room` bytes when given. Each array is inline base64 of its UInt64 byte
+// count and its bytes, one text; compressed, of the blocks' header and of
+// the blocks, two texts.
+std::string head(const Piece& piece, bool compressed, std::size_t room = 0) {
   std::string text =
       "<?xml version=\"1.0\"?>\n"
-      "<VTKFile type=\"UnstructuredGrid\" version=\"0.1\" byte_order=\"LittleEndian\" header_type=\"UInt64\">\n"
+      "<VTKFile type=\"UnstructuredGrid\" version=\"0.1\" byte_order=\"LittleEndian\" header_type=\"UInt64\"" +
+      std::string(compressed ? " compressor=\"vtkZLibDataCompressor\"" : "") +
+      ">\n"
       "  <UnstructuredGrid>\n"
       "    <Piece NumberOfPoints=\"" + std::to_string(piece.points()) + "\" NumberOfCells=\"" +
-      std::to_string(piece.cells) + "\">\n"
-      "      <Points>\n" + array("Float64", "Points", at.points, " NumberOfComponents=\"3\"") +
-      "      </Points>\n"
-      "      <Cells>\n" + array("Int64", "connectivity", at.connectivity) + array("Int64", "offsets", at.offsets) +
-      array("UInt8", "types", at.types) + "      </Cells>\n";
-  if (marks) text += "      <PointData>\n" + array("Int64", "special", at.special) + "      </PointData>\n";
-  text += "    </Piece>\n  </UnstructuredGrid>\n";
-  constexpr std::string_view data = "  <AppendedData encoding=\"raw\">\n   _";
-  if (text.size() + data.size() < room) text.append(room - text.size() - data.size(), ' ');
-  return text.append(data);
+      std::to_string(piece.cells) + "\">";
+  const std::string rest = "\n" + before(offsets);
+  if (text.size() + rest.size() < room) text.append(room - text.size() - rest.size(), ' ');
+  return text + rest;
 }
 
 // The room of the head: its size with every number at its widest.
-std::size_t room(bool marks) {
+std::size_t room() {
   constexpr std::int64_t wide = std::numeric_limits<std::int64_t>::max();
-  Piece piece{wide, 0, 1, wide};
-  Layout at{0, wide, wide, wide, wide, wide, wide};
-  return head(piece, at, marks).size();
+  return head(Piece{wide, 0, 1, wide}, false).size();
+}
+
+// Where the text of each array of a piece's file starts. The arrays whose
+// sizes the elements decide come last, so that each is placed when what
+// precedes it is known; the head, written last of all, has room for the
+// widest numbers.
+struct Layout {
+  std::array<std::int64_t, 5> at{};
+  std::int64_t end = 0;  // where the tail starts
+
+  static std::int64_t text(Array array, const Piece& piece) { return base64::size(8 + bytes_of(array, piece)); }
+
+  // The arrays of the cells, once their number is known.
+  void cells(std::int64_t base, const Piece& piece) {
+    at[offsets] = base;
+    at[types] = at[offsets] + text(offsets, piece) + std::int64_t(before(types).size());
+    at[connectivity] = at[types] + text(types, piece) + std::int64_t(before(connectivity).size());
+  }
+  // The rest, once the piece's cells have been read.
+  void rest(const Piece& piece, bool marks) {
+    at[points] = at[connectivity] + text(connectivity, piece) + std::int64_t(before(points).size());
+    at[special] = at[points] + text(points, piece) + std::int64_t(before(special).size());
+    end = marks ? at[special] + text(special, piece) : at[points] + text(points, piece);
+  }
+};
+
+// The arrays of a piece in the order of the file.
+std::vector<Array> arrays(bool marks) {
+  std::vector<Array> all = {offsets, types, connectivity, points};
+  if (marks) all.push_back(special);
+  return all;
+}
+
+// An output written front to back, in blocks.
+class Sequence {
+ public:
+  explicit Sequence(OutFile& file) : file_(file) {}
+  void put(std::string_view text) {
+    buffer_.append(text);
+    if (buffer_.size() >= (std::size_t{1} << 20)) flush();
+  }
+  void flush() {
+    file_.put(offset_, buffer_);
+    offset_ += static_cast<std::int64_t>(buffer_.size());
+    buffer_.clear();
+  }
+
+ private:
+  OutFile& file_;
+  std::int64_t offset_ = 0;
+  std::string buffer_;
+};
+
+// A piece's file written again with its arrays compressed (zlib, in blocks
+// of 32 KiB as VTK's writer makes them): each array's blocks go to a
+// scratch file, their sizes to the header, which the blocks follow.
+void compress(const OutFile& from, const Layout& layout, const Piece& piece, bool marks, int level, OutFile& to) {
+  constexpr std::size_t block = 32768;
+  Sequence out(to);
+  out.put(head(piece, true));
+  std::vector<unsigned char> data, packed(compressBound(block));
+  std::vector<std::uint64_t> header;
+  std::vector<char> text;
+  for (Array array : arrays(marks)) {
+    if (array != offsets) out.put(before(array));
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> blocks(std::tmpfile(), &std::fclose);
+    if (!blocks) throw Fault(to.path() + ": no scratch file for the compressed blocks: " + std::strerror(errno));
+    header.assign(3, 0);
+    data.clear();
+    auto pack = [&] {
+      uLongf size = static_cast<uLongf>(packed.size());
+      if (compress2(packed.data(), &size, data.data(), static_cast<uLong>(data.size()), level) != Z_OK)
+        throw Fault(to.path() + ": the compression failed");
+      if (std::fwrite(packed.data(), 1, size, blocks.get()) != size)
+        throw Fault(to.path() + ": the scratch file of the compressed blocks cannot be written");
+      header.push_back(size);
+      data.clear();
+    };
+    // The array's text read back in groups, its byte count skipped.
+    const std::int64_t total = 8 + bytes_of(array, piece);
+    constexpr std::int64_t chunk = 3 * block;
+    for (std::int64_t first = 0; first < total; first += chunk) {
+      const std::int64_t last = std::min(total, first + chunk);
+      std::string groups = from.get(layout.at[array] + first / 3 * 4, std::size_t(base64::size(last - first)));
+      std::vector<unsigned char> bytes(std::size_t(last - first));
+      if (base64::decode(groups.data(), groups.size(), bytes.data()) != std::ptrdiff_t(bytes.size()))
+        throw Fault(from.path() + ": cannot be read back");
+      for (std::size_t k = first == 0 ? 8 : 0; k < bytes.size();) {
+        std::size_t n = std::min(bytes.size() - k, block - data.size());
+        data.insert(data.end(), bytes.begin() + std::ptrdiff_t(k), bytes.begin() + std::ptrdiff_t(k + n));
+        k += n;
+        if (data.size() == block) pack();
+      }
+    }
+    if (!data.empty()) {
+      header[2] = data.size();
+      pack();
+    }
+    header[0] = header.size() - 3;
+    header[1] = block;
+    text.resize(std::size_t(base64::size(std::int64_t(8 * header.size()))));
+    base64::encode(reinterpret_cast<const unsigned char*>(header.data()), 8 * header.size(), text.data());
+    out.put({text.data(), text.size()});
+    // The blocks, one text, read in groups of 3 bytes.
+    std::rewind(blocks.get());
+    std::vector<unsigned char> bytes(chunk);
+    text.resize(std::size_t(base64::size(chunk)));
+    for (std::size_t n; (n = std::fread(bytes.data(), 1, bytes.size(), blocks.get())) > 0;)
+      out.put({text.data(), std::size_t(base64::encode(bytes.data(), n, text.data()) - text.data())});
+    if (std::ferror(blocks.get())) throw Fault(to.path() + ": the scratch file of the compressed blocks cannot be read");
+  }
+  out.put(tail(marks));
+  out.flush();
 }
 
 std::string pvtu_text(const std::string& output, int pieces, bool special) {
@@ -236,11 +356,22 @@ class Converter {
     for (const std::string& path : paths_)
       if (same_file(path, input_)) throw Fault(path + ": is the input file itself");
     if (options_.pieces > 0 && same_file(output_, input_)) throw Fault(output_ + ": is the input file itself");
-    // Each output is written apart and put in place only when all are whole.
+    // Each output is written apart and put in place only when all are whole;
+    // compressed, it is written whole first to a scratch file, read back.
     for (const std::string& path : paths_) targets_.emplace_back(path);
+    for (const Target& target : targets_)
+      written_.push_back(options_.compression > 0 ? scratch_.emplace_back(target).path() : target.written());
     write_cells();
     write_nodes();
     write_specials();
+    if (options_.compression > 0) {
+      for (std::size_t p = 0; p < pieces_.size(); ++p) {
+        OutFile from(written_[p], OutFile::patch, paths_[p]);
+        OutFile to(targets_[p].written(), OutFile::create, paths_[p]);
+        compress(from, layouts_[p], pieces_[p], special_, options_.compression, to);
+        to.close();
+      }
+    }
     if (options_.pieces > 0) {
       targets_.emplace_back(output_);
       OutFile pvtu(targets_.back().written(), OutFile::create, output_);
@@ -272,7 +403,7 @@ class Converter {
     for (std::size_t p = 0; p < pieces_.size(); ++p) {
       paths_.push_back(options_.pieces == 0 ? output_ : piece_path(output_, int(p) + 1));
       layouts_.emplace_back();
-      layouts_.back().cells(static_cast<std::int64_t>(room(special_)), pieces_[p].cells);
+      layouts_.back().cells(static_cast<std::int64_t>(room()), pieces_[p]);
     }
   }
 
@@ -322,12 +453,14 @@ class Converter {
     auto start = [&] {
       Piece& piece = pieces_[p];
       const Layout& at = layouts_[p];
-      file = std::make_unique<OutFile>(targets_[p].written(), OutFile::create, paths_[p]);
-      offsets = std::make_unique<Region>(*file, at.offsets, element_buffer / 2);
-      types = std::make_unique<Region>(*file, at.types, element_buffer / 8);
-      connectivity = std::make_unique<Region>(*file, at.connectivity + 8, element_buffer);
-      offsets->put(std::uint64_t(8 * piece.cells));
-      types->put(std::uint64_t(piece.cells));
+      file = std::make_unique<OutFile>(written_[p], OutFile::create, paths_[p]);
+      offsets = std::make_unique<Region>(*file, at.at[vtu::offsets], element_buffer / 2, &worker_);
+      types = std::make_unique<Region>(*file, at.at[vtu::types], element_buffer / 8, &worker_);
+      connectivity = std::make_unique<Region>(*file, at.at[vtu::connectivity], element_buffer, &worker_);
+      offsets->put(std::uint64_t(bytes_of(vtu::offsets, piece)));
+      types->put(std::uint64_t(bytes_of(vtu::types, piece)));
+      // Its byte count once the cells are read.
+      connectivity->put(std::uint64_t{0});
       left = piece.cells;
       offset = 0;
     };
@@ -339,15 +472,15 @@ class Converter {
         piece.hi = records_.nodes() - 1;
       }
       at.rest(piece, special_);
-      connectivity->flush();
-      offsets->flush();
-      types->flush();
-      if (piece.lo > 0) file->lower(at.connectivity + 8, piece.links, piece.lo);
-      file->put(at.connectivity, bytes(std::uint64_t(8 * piece.links)));
-      file->put(at.points, bytes(std::uint64_t(24 * piece.points())));
-      if (special_) file->put(at.special, bytes(std::uint64_t(8 * piece.points())));
-      file->put(0, head(piece, at, special_, std::size_t(at.base)));
-      file->put(at.end, tail);
+      connectivity->finish();
+      offsets->finish();
+      types->finish();
+      worker_.wait();
+      renumber(*file, at.at[vtu::connectivity], piece);
+      for (Array array : arrays(special_))
+        if (array != vtu::offsets) file->put(at.at[array] - std::int64_t(before(array).size()), before(array));
+      file->put(0, head(piece, false, std::size_t(at.at[vtu::offsets])));
+      file->put(at.end, tail(special_));
       file->close();
       file.reset();
     };
@@ -387,8 +520,23 @@ class Converter {
 
   [[noreturn]] void changed() const { throw Fault(input_ + ": the file changed while it was read"); }
 
-  static std::string bytes(std::uint64_t value) {
-    return {reinterpret_cast<const char*>(&value), sizeof value};
+  // The connectivity's byte count, and its node numbers lowered by the
+  // first of the piece's window, in the text already written: a stretch at
+  // a time, each a whole number of both groups and numbers.
+  static void renumber(OutFile& file, std::int64_t text, const Piece& piece) {
+    const std::int64_t total = 8 + bytes_of(vtu::connectivity, piece);
+    const std::int64_t lo = piece.lo;
+    constexpr std::int64_t stretch = 24 << 16;
+    for (std::int64_t first = 0; first < (lo > 0 ? total : 8); first += stretch) {
+      file.rewrite(text, total, first, std::min(total, first + stretch), [&](std::span<unsigned char> bytes, std::int64_t at) {
+        for (std::size_t k = 0; k + 8 <= bytes.size(); k += 8) {
+          std::int64_t value = 0;
+          std::memcpy(&value, bytes.data() + k, 8);
+          value = at + std::int64_t(k) == 0 ? total - 8 : value - lo;
+          std::memcpy(bytes.data() + k, &value, 8);
+        }
+      });
+    }
   }
 
   struct Open {
@@ -410,9 +558,13 @@ class Converter {
       for (; next < order.size() && pieces_[order[next]].lo == i; ++next) {
         std::size_t p = order[next];
         const Layout& at = layouts_[p];
-        Open piece{p, std::make_unique<OutFile>(targets_[p].written(), OutFile::patch, paths_[p]), nullptr, nullptr};
-        piece.points = std::make_unique<Region>(*piece.file, at.points + 8, buffer);
-        if (special_) piece.marks = std::make_unique<Region>(*piece.file, at.special + 8, buffer / 3);
+        Open piece{p, std::make_unique<OutFile>(written_[p], OutFile::patch, paths_[p]), nullptr, nullptr};
+        piece.points = std::make_unique<Region>(*piece.file, at.at[vtu::points], buffer, &worker_);
+        piece.points->put(std::uint64_t(bytes_of(vtu::points, pieces_[p])));
+        if (special_) {
+          piece.marks = std::make_unique<Region>(*piece.file, at.at[vtu::special], buffer / 3, &worker_);
+          piece.marks->put(std::uint64_t(bytes_of(vtu::special, pieces_[p])));
+        }
         open.push_back(std::move(piece));
       }
       bool done = false;
@@ -424,8 +576,9 @@ class Converter {
       if (done) {
         for (Open& piece : open) {
           if (pieces_[piece.piece].hi != i) continue;
-          piece.points->flush();
-          if (piece.marks) piece.marks->flush();
+          piece.points->finish();
+          if (piece.marks) piece.marks->finish();
+          worker_.wait();
           piece.file->close();
           piece.file.reset();
         }
@@ -455,7 +608,6 @@ class Converter {
     for (std::size_t r = 0; r < order.size(); ++r) reach[r] = most = std::max(most, pieces_[order[r]].hi);
     std::size_t cached = pieces_.size();
     std::unique_ptr<OutFile> file;
-    const std::string zero = bytes(0);
     for (std::int64_t s = 0; s < ns; ++s) {
       poll(s);
       std::int64_t j = records_.special() - 1;
@@ -469,10 +621,14 @@ class Converter {
         if (piece.hi < j) continue;
         if (p != cached) {
           if (file) file->close();
-          file = std::make_unique<OutFile>(targets_[p].written(), OutFile::patch, paths_[p]);
+          file = std::make_unique<OutFile>(written_[p], OutFile::patch, paths_[p]);
           cached = p;
         }
-        file->put(layouts_[p].special + 8 + 8 * (j - piece.lo), zero);
+        const std::int64_t at = 8 + 8 * (j - piece.lo);
+        file->rewrite(layouts_[p].at[vtu::special], 8 + bytes_of(vtu::special, piece), at, at + 8,
+                      [at](std::span<unsigned char> bytes, std::int64_t first) {
+                        std::memset(bytes.data() + (at - first), 0, 8);
+                      });
       }
     }
     if (file) file->close();
@@ -497,6 +653,10 @@ class Converter {
   std::vector<Layout> layouts_;
   std::vector<std::string> paths_;
   std::vector<Target> targets_;
+  std::vector<Scratch> scratch_;
+  // Encodes and writes the arrays while the records are read.
+  Worker worker_;
+  std::vector<std::string> written_;  // where each piece is written first
   bool special_ = false;
 };
 
@@ -507,6 +667,8 @@ void interrupt(bool stop) { stop_asked.store(stop); }
 void convert(const std::string& input, const std::string& output, const Options& options) {
   if (options.pieces < 0 || options.pieces > max_pieces)
     throw Fault("--pieces " + std::to_string(options.pieces) + ": from 1 to " + std::to_string(max_pieces));
+  if (options.compression < 0 || options.compression > 9)
+    throw Fault("compression level " + std::to_string(options.compression) + ": from 1 to 9, or 0 for none");
   // Pieces whose windows of nodes overlap are open all at once: the soft
   // limit of open files (often 1024) is raised towards the hard one for them.
   rlimit files{};

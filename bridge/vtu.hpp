@@ -3,8 +3,9 @@
 // .pvtu over pieces of consecutive elements. The records are read once
 // (twice when only some cells are kept, to count them first), each array
 // streamed into its own region of the output, so that memory stays at a
-// few MiB of buffers whatever the mesh. Binary, little-endian, raw appended
-// data with 64-bit sizes.
+// few MiB of buffers whatever the mesh. Binary, little-endian, with 64-bit
+// sizes, each array inline as base64 (XML parsers take that whole, where
+// some cannot go on past a section of raw appended data), or compressed.
 
 #include <cstdint>
 #include <map>
@@ -44,6 +45,8 @@ struct Options {
   Kinds kinds;
   // Names of the kinds kept; every element when empty.
   std::set<std::string> keep;
+  // 0: the arrays as they are; 1 to 9: compressed by zlib at that level.
+  int compression = 0;
 };
 
 inline constexpr int max_pieces = 4096;

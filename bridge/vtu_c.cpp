@@ -43,14 +43,17 @@ extern "C" {
 // Writes a drawing of a mesh file as a .vtu (pieces 0) or as a .pvtu over
 // that many pieces. kinds: node counts given other cell types, a line each,
 // "count meshio-name vtk-number positions..."; keep: the meshio names of the
-// cells kept, comma-separated, or empty for all. Returns 0, or 1 with the
-// fault's one line in message (nothing of the output left).
-[[gnu::visibility("default")]] int ppt_vtu_convert(const char* input, const char* output, int drawing, int pieces, const char* kinds,
-                        const char* keep, char* message, std::size_t size) {
+// cells kept, comma-separated, or empty for all; compression: 0, or the
+// level of zlib from 1 to 9. Returns 0, or 1 with the fault's one line in
+// message (nothing of the output left).
+[[gnu::visibility("default")]] int ppt_vtu_convert(const char* input, const char* output, int drawing, int pieces,
+                                                   const char* kinds, const char* keep, int compression,
+                                                   char* message, std::size_t size) {
   try {
     bridge::vtu::Options options;
     options.drawing = drawing;
     options.pieces = pieces;
+    options.compression = compression;
     options.kinds = kinds_of(kinds);
     std::istringstream names(keep ? keep : "");
     for (std::string name; std::getline(names, name, ',');)

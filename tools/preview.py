@@ -74,11 +74,14 @@ def read_mesh(path):
     file's order, one per node count) and nodes of the first drawing, read
     by the package pptools."""
     try:
-        from pptools import zmf
+        from pptools import GuessWarning, zmf
     except ImportError as error:
         raise Unreadable("%s (Debian: apt-get install python3-meshio python3-numpy)" % error)
     try:
-        mesh = zmf.read(path)
+        with warnings.catch_warnings():
+            # A picture draws the nodes of an element whatever its type.
+            warnings.simplefilter("ignore", GuessWarning)
+            mesh = zmf.read(path)
     except zmf.ZmfError as error:
         raise Unreadable(error.detail)
     elements = [zmf.file_order(block.type, block.data) for block in mesh.cells]
@@ -163,6 +166,21 @@ def preview_mesh(path, out):
     plt.close(figure)
 
 
+def outfile():
+    """pptools' writer of whole outputs (pptools/outfile.py), loaded alone:
+    the package needs meshio, which a drawing does not."""
+    import importlib.util
+
+    package = importlib.util.find_spec("pptools")
+    for folder in (package.submodule_search_locations or []) if package else []:
+        spec = importlib.util.spec_from_file_location("pptools_outfile", os.path.join(folder, "outfile.py"))
+        if spec is not None and os.path.isfile(spec.origin):
+            module = importlib.util.module_from_spec(spec)
+            spec.loader.exec_module(module)
+            return module
+    raise ImportError("the package pptools is missing, whose outfile.py writes the picture")
+
+
 def check_output(out):
     """Refuses a picture that cannot be written, before any work."""
     folder = os.path.dirname(out) or "."
@@ -183,8 +201,12 @@ def main(argv):
         if extension not in (".dxf", ".zmf"):
             raise Unreadable("the name must end in .dxf or .zmf")
         check_output(out)
+        picture = outfile()
+        picture.end_as_interrupt()
         try:
-            (preview_dxf if extension == ".dxf" else preview_mesh)(path, out)
+            # Drawn beside its place and put there when whole.
+            with picture.staged(out) as written:
+                (preview_dxf if extension == ".dxf" else preview_mesh)(path, written)
         except OSError as error:  # the picture's: the input's are Unreadable
             raise Unwritable(error.strerror or str(error))
     except Unreadable as error:

@@ -6,17 +6,13 @@ suite's mesh files (.zmf) included.
 
 import argparse
 import os
-import shutil
-import signal
-import stat
 import sys
-import tempfile
 import warnings
 
 import meshio
 import numpy
 
-from . import losses, shells, vtu, zmf
+from . import losses, outfile, shells, vtu, zmf
 
 # Formats that hold triangles alone: faces and solids go as outward triangles.
 TRIANGLES_ONLY = {"stl"}
@@ -42,6 +38,8 @@ def parser():
                    help="elements of COUNT nodes of a .zmf input are cells of TYPE (4=tetra, 8=hexahedron)")
     p.add_argument("-p", "--pieces", type=int, metavar="N",
                    help="a .pvtu output over N pieces of consecutive elements (.zmf to .pvtu)")
+    p.add_argument("-z", "--compress", action="store_true",
+                   help="the arrays of a .vtu or .pvtu compressed by zlib: a smaller file, slower to write")
     p.add_argument("-c", "--cells", metavar="TYPE,...",
                    help="keep only the cells of these meshio types (line for the bars of a Gmsh mesh)")
     p.add_argument("-i", "--input-format", metavar="FORMAT", help="meshio format of IN, when its ending does not tell")
@@ -164,7 +162,7 @@ def fit(mesh, kind, path):
     if kind in TRIANGLES_ONLY:
         mesh, open_edges = shells.to_triangles(mesh)
         if open_edges:
-            warnings.warn("%d edges of the triangles are not met by one other the other way: "
+            warnings.warn("%d edges of the triangles are not met by exactly one other running them the other way: "
                           "the solids are not closed shells" % open_edges, losses.LossWarning)
     if kind == "zmf":
         held = [k for k, block in enumerate(mesh.cells) if zmf.holds(block)]
@@ -190,29 +188,11 @@ def fit(mesh, kind, path):
 
 
 def write(path, mesh, kind, header):
-    """Writes the output whole or not at all: into a folder of its own beside
-    the real file, then renamed into place with the files a writer puts beside
-    it (.ele, .h5). A device or FIFO is written as it is, and never removed."""
-    real = os.path.realpath(path)
+    """Writes the output whole or not at all (outfile.staged)."""
+    staged = path
     try:
-        mode = os.stat(real).st_mode
-    except OSError:
-        mode = None
-    staging = None
-    if mode is None or stat.S_ISREG(mode):
-        try:
-            staging = tempfile.mkdtemp(prefix=".pptools-", dir=os.path.dirname(real))
-        except OSError:  # a writable file in a folder that is not: written in place
-            staging = None
-    staged = os.path.join(staging, os.path.basename(real)) if staging else path
-    try:
-        _write(staged, mesh, kind, header)
-        if staging:
-            for name in sorted(os.listdir(staging)):
-                made = os.path.join(staging, name)
-                if name == os.path.basename(real) and mode is not None:
-                    shutil.copymode(real, made)
-                os.replace(made, os.path.join(os.path.dirname(real), name))
+        with outfile.staged(path) as staged:
+            _write(staged, mesh, kind, header)
     except ImportError as error:
         raise Failure("%s: not written: %s" % (path, losses.missing_module(kind, error)))
     except Exception as error:  # any writer's fault: one line, no part of a file
@@ -221,17 +201,16 @@ def write(path, mesh, kind, header):
         said = str(error).replace(staged, path).strip()  # the writer's name of the file is the user's
         raise Failure("%s: cannot be written as %s: %s" % (path, kind, said.splitlines()[0] if said
                                                             else type(error).__name__))
-    finally:
-        if staging:
-            shutil.rmtree(staging, ignore_errors=True)
 
 
 def _write(path, mesh, kind, header):
     if kind == "zmf":
         zmf.write(path, mesh, header=header)
+    elif kind == "stl":
+        shells.write_stl(path, mesh)
     else:
         with losses.quiet() as said:
-            meshio.write(path, mesh, file_format=kind, **({"binary": True} if kind == "stl" else {}))
+            meshio.write(path, mesh, file_format=kind)
         for line in said:
             warnings.warn("meshio: " + line)
 
@@ -250,20 +229,10 @@ def say(message, category, filename, lineno, file=None, line=None):
     tell("ppt-convert: warning: %s" % " ".join(str(message).split()))
 
 
-def stop(signum, frame):
-    """SIGTERM and SIGHUP end the run as Ctrl-C does, removing what it began."""
-    raise KeyboardInterrupt
-
-
 def main(argv=None):
     warnings.showwarning = say
     warnings.simplefilter("always")
-    for number in (signal.SIGTERM, signal.SIGHUP):
-        try:
-            if signal.getsignal(number) == signal.SIG_DFL:
-                signal.signal(number, stop)
-        except ValueError:  # called outside the main thread: the caller's signals
-            break
+    outfile.end_as_interrupt()
     losses.use_tool_hints()
     options = argparse.Namespace(input="ppt-convert")
     try:

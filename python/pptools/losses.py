@@ -21,6 +21,11 @@ class LossWarning(UserWarning):
     """Part of a mesh that the file being written cannot hold."""
 
 
+class GuessWarning(UserWarning):
+    """Cells of a mesh file read as a type that their nodes make unlikely
+    (a mesh file knows an element by its node count alone)."""
+
+
 # How a message names the way back to a cell type: the library's argument,
 # or ppt-convert's option once the tool says so.
 _TOOL_HINTS = False
@@ -31,8 +36,8 @@ def use_tool_hints(on=True):
     _TOOL_HINTS = on
 
 
-def _warn(message):
-    warnings.warn(message, LossWarning, stacklevel=4)
+def _warn(message, category=LossWarning):
+    warnings.warn(message, category, stacklevel=4)
 
 
 def _type_hint(count, name):
@@ -66,6 +71,42 @@ def node_count(name):
 
 
 # ------------------------------------------------------------ mesh files
+
+# How far out of their plane the corners of a quad may stand, relative to
+# its longer diagonal, and what the 8 decimals of a mesh file may add: a
+# tetrahedron stands far out (0.7 when regular), a warped quad of a shell
+# little.
+FLAT = 1e-2
+FLAT_ROUNDING = 2e-8
+
+
+def say_guesses(name, points, cells, hint_types):
+    """Says, in one warning, the 4-node elements read as quads whose corners
+    are not in one plane: tetrahedra read without {4: "tetra"}. `cells`
+    holds (cell type, node lists); `hint_types` are the types chosen."""
+    if 4 in (hint_types or {}):
+        return
+    quads = [np.asarray(data) for kind, data in cells if kind == "quad"]
+    total = sum(len(data) for data in quads)
+    if not total:
+        return
+    raised = 0
+    for data in quads:
+        for first in range(0, len(data), 1 << 16):
+            corner = [points[data[first:first + (1 << 16), k]] for k in range(4)]
+            across = corner[2] - corner[0], corner[3] - corner[1]
+            normal = np.cross(*across)
+            size = np.sqrt(np.maximum(np.einsum("ij,ij->i", across[0], across[0]),
+                                      np.einsum("ij,ij->i", across[1], across[1])))
+            with np.errstate(invalid="ignore", divide="ignore"):
+                # The distance between the lines of the two diagonals.
+                height = np.abs(np.einsum("ij,ij->i", corner[1] - corner[0], normal)) / \
+                    np.sqrt(np.einsum("ij,ij->i", normal, normal))
+            raised += int(np.count_nonzero(height > FLAT * size + FLAT_ROUNDING))
+    if raised:
+        _warn("%s: %d of the %d 4-node elements are read as quads but their corners are not in one plane: "
+              "if they are tetrahedra, read them with %s" % (name, raised, total, _type_hint(4, "tetra")),
+              GuessWarning)
 
 def _data_names(mesh, kept_point_sets=()):
     """The data and sets of a mesh, by kind, less those named as kept."""

@@ -5,6 +5,10 @@ of cells): memory stays at some MiB whatever the size of the mesh.
     from pptools import vtu
     vtu.convert("job_th.zmf", "job_th.vtu")
     vtu.convert("job_th.zmf", "job_th.pvtu", pieces=8)   # job_th_1.vtu ... job_th_8.vtu
+    vtu.convert("job_th.zmf", "job_th.vtu", compression=vtu.ZLIB)
+
+Each array is written inline, as base64 in its DataArray, which every
+ParaView and meshio reads; compressed by zlib on request.
 
 Cells, node orders and the point data "special" are those that meshio's
 own .vtu writer gives the mesh of pptools.read.
@@ -19,6 +23,8 @@ import numpy as np
 from . import _core, zmf
 
 MAX_PIECES = 4096
+# The level of zlib for a compressed output (-z): see bench/convert.
+ZLIB = 1
 _MESSAGE = 4096
 
 
@@ -51,7 +57,10 @@ def run(options, sources, types):
     .vtu or .pvtu output; False for any other pair (meshio's). `types` are
     the cell types chosen by -n, checked. Raises VtuError."""
     kind = written(options.output, options.output_format)
+    if kind is None and options.compress:
+        raise VtuError("--compress applies to a .vtu or .pvtu output")
     if sources != ["zmf"] or kind is None:
+        # meshio's own writer compresses its .vtu whatever -z says.
         if options.pieces is not None:
             raise VtuError("--pieces applies to a .zmf input and a .pvtu output")
         return False
@@ -63,7 +72,10 @@ def run(options, sources, types):
     pieces = (1 if options.pieces is None else options.pieces) if kind == "pvtu" else 0
     if kind == "pvtu" and pieces < 1:
         raise VtuError("--pieces %d: from 1 to %d" % (pieces, MAX_PIECES))
-    convert(options.input, options.output, options.drawing, types, cells, pieces)
+    if cells is None or zmf.cell_type(4, types) in cells:
+        zmf.say_guesses(options.input, options.drawing, types)
+    convert(options.input, options.output, options.drawing, types, cells, pieces,
+            ZLIB if options.compress else 0)
     return True
 
 
@@ -95,12 +107,13 @@ def _kinds(types):
     return "\n".join(lines)
 
 
-def convert(source, target, drawing=1, types=None, cells=None, pieces=0):
+def convert(source, target, drawing=1, types=None, cells=None, pieces=0, compression=0):
     """Writes drawing `drawing` of the mesh file `source` to `target`: a .vtu
     (pieces 0) or a .pvtu over `pieces` files named after it (job_1.vtu, ...),
     each with its share of the elements and the window of nodes they use.
     `types` maps node counts to cell types as in pptools.read, `cells` keeps
-    the cells of those meshio types only. Raises VtuError."""
+    the cells of those meshio types only; `compression`, from 1 to 9, is the
+    level of zlib for the arrays, 0 none. Raises VtuError."""
     core = library()
     zmf.check_types(types)
     fault = _core.drawing_fault(source, drawing)
@@ -108,9 +121,11 @@ def convert(source, target, drawing=1, types=None, cells=None, pieces=0):
         raise VtuError(fault)
     if not 0 <= pieces <= MAX_PIECES:
         raise VtuError("--pieces %d: from 1 to %d" % (pieces, MAX_PIECES))
+    if not 0 <= compression <= 9:
+        raise VtuError("compression level %d: from 1 to 9, or 0 for none" % compression)
     message = ctypes.create_string_buffer(_MESSAGE)
     arguments = (os.fsencode(source), os.fsencode(target), drawing, pieces, _kinds(types).encode(),
-                 ",".join(sorted(cells or ())).encode(), message, _MESSAGE)
+                 ",".join(sorted(cells or ())).encode(), compression, message, _MESSAGE)
     # In a thread of its own, so that Ctrl-C is heard at once: the core then
     # stops and removes what it wrote before the interrupt goes on. An Event,
     # not join(), tells the end: an interrupted join() may return early.
@@ -142,7 +157,7 @@ def convert(source, target, drawing=1, types=None, cells=None, pieces=0):
 def _declare(core):
     function = core.ppt_vtu_convert
     function.argtypes = [ctypes.c_char_p, ctypes.c_char_p, ctypes.c_int, ctypes.c_int, ctypes.c_char_p,
-                         ctypes.c_char_p, ctypes.c_char_p, ctypes.c_size_t]
+                         ctypes.c_char_p, ctypes.c_int, ctypes.c_char_p, ctypes.c_size_t]
     function.restype = ctypes.c_int
     core.ppt_vtu_interrupt.argtypes = [ctypes.c_int]
     core.ppt_vtu_interrupt.restype = None

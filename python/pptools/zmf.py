@@ -62,8 +62,12 @@ CHUNK = 1 << 20
 COUNT_LIMIT = 2 ** 31 - 1  # the counts are 32-bit numbers
 
 
-class ZmfError(meshio.ReadError):
-    """A mesh file that cannot be read: names the file, the line and the fault."""
+class ZmfError(Exception):
+    """A mesh file that cannot be read: names the file, the line and the fault.
+
+    No meshio.ReadError: meshio.read() ends the process (SystemExit) on one
+    raised by a reader of a path, where a caller's `except Exception` cannot
+    catch it."""
 
     def __init__(self, path, line, reason):
         self.path, self.line, self.reason = path, line, reason
@@ -137,8 +141,9 @@ def read(filename, drawing=1, types=None):
     cells by their node count (CELL_TYPES; `types` maps a count to another
     cell type of that many nodes, e.g. {4: "tetra"}), the special nodes the
     point set "special", and the header and label lines the entries
-    "zmf:header" and "zmf:label" of mesh.info. Raises ZmfError (a
-    meshio.ReadError) naming the file and the line of a fault.
+    "zmf:header" and "zmf:label" of mesh.info. Raises ZmfError naming the
+    file and the line of a fault. 4-node elements read as quads whose
+    corners are not in one plane are said as a pptools.GuessWarning.
     """
     check_types(types)
     data = None
@@ -190,6 +195,7 @@ def read(filename, drawing=1, types=None):
                 raise ZmfError(name, 0, "the file changed while it was read")
     except _core.Fault as fault:
         raise _fault(name, str(fault))
+    losses.say_guesses(name, points, zip(names, cells), types)
     mesh = meshio.Mesh(points, list(zip(names, cells)))
     if specials:
         mesh.point_sets = {SPECIAL_SET: special}
@@ -198,12 +204,43 @@ def read(filename, drawing=1, types=None):
     return mesh
 
 
+def say_guesses(filename, drawing=1, types=None):
+    """What read() says of the cell types it guesses, without keeping the
+    mesh: for a conversion that streams the records (.vtu). The drawing is
+    read only when it holds 4-node elements to check; a fault is left to
+    the conversion to say."""
+    if 4 in (types or {}) or _MISSING:
+        return
+    name = os.fspath(filename)
+    try:
+        with _core.Reading(name, drawing) as reading:
+            reading.head()
+            if all(count != 4 for count, _ in reading.runs(False)):
+                return
+        read(filename, drawing, types)
+    except (_core.Fault, ZmfError):
+        pass
+
+
 # ------------------------------------------------------------------ writing
 
+# The programs read a title line into 1000 bytes: 998 and its line feed
+# (and the byte that ends the text).
+TITLE_BYTES = 998
+
+
 def _text(value, what):
-    if "\n" in value or "\r" in value:
-        raise meshio.WriteError("the %s holds a line end: %r" % (what, value))
-    return value.encode("utf-8", "surrogateescape")
+    """A title line's bytes, or meshio.WriteError for one that the suite's
+    programs cannot read back."""
+    for bad, name in (("\n", "a line feed"), ("\r", "a carriage return"), ("\0", "a NUL byte")):
+        if bad in value:
+            raise meshio.WriteError("the %s holds %s, which no title line can: %r" % (
+                what, name, value if len(value) <= 60 else value[:57] + "..."))
+    text = value.encode("utf-8", "surrogateescape")
+    if len(text) > TITLE_BYTES:
+        raise meshio.WriteError("the %s is %d bytes long: the suite's programs read title lines of at most %d"
+                                % (what, len(text), TITLE_BYTES))
+    return text
 
 
 def write(filename, mesh, header=None, label=None):

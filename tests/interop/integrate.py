@@ -25,6 +25,7 @@ for path in sys.argv[1:]:
     sums = servermanager.Fetch(IntegrateVariables(Input=reader))
     # CellSize gives each cell's signed volume: a cell listed inside out is negative.
     sizes = servermanager.Fetch(CellSize(Input=reader)).GetCellData().GetArray("Volume")
-    smallest = min(sizes.GetValue(k) for k in range(sizes.GetNumberOfTuples()))
+    # No cells read (a file that did not open) prints a volume of 0, which fails.
+    smallest = min((sizes.GetValue(k) for k in range(sizes.GetNumberOfTuples())), default=0.0) if sizes else 0.0
     print("%s %r %r %r" % (path, total(sums, "Volume"), total(sums, "Area"), smallest))
 print("partitions %d" % servermanager.ActiveConnection.GetNumberOfDataPartitions())

@@ -4,10 +4,10 @@
     meshes.py roundtrip RODMESH SOURCE_DIR WORK_DIR   rodmesh outputs through .vtu and .zmf
     meshes.py road      RODMESH SOURCE_DIR WORK_DIR   Gmsh -> ppt-convert -> rodmesh -> ppt-convert -> pvbatch
     meshes.py tools     RODMESH SOURCE_DIR WORK_DIR   what ppt-convert and ppt-preview say, good runs and bad
-    meshes.py stl       RODMESH SOURCE_DIR WORK_DIR   rodmesh's solids as STL, checked by admesh
+    meshes.py stl       RODMESH SOURCE_DIR WORK_DIR   rodmesh's solids and Gmsh's boxes as STL, checked by admesh
 
 Exits 77 (skipped) when meshio, or for the road Gmsh or ParaView (pvbatch and its
-Python modules), for stl admesh, is missing.
+Python modules), for stl admesh or Gmsh, is missing.
 """
 
 import importlib.util
@@ -109,12 +109,14 @@ def write_lines(path, lines):
     return path
 
 
-def check_read(source_dir, work):
+def check_read(rodmesh, source_dir, work):
+    import warnings
     import meshio
     import pptools
 
     convert = os.path.join(source_dir, "tools", "ppt-convert")
     failures = []
+    warnings.simplefilter("error", pptools.GuessWarning)  # the flat quad of CELLS is no guess to say
     for count, choice, kind, order in CELLS:
         path = os.path.join(work, "cells%d%s.zmf" % (count, choice or ""))
         nodes = list(range(count, 0, -1))  # any list tells the order apart
@@ -155,10 +157,57 @@ def check_read(source_dir, work):
         elif result.returncode != 1 or not said.startswith("ppt-convert: %s: %s" % (path, message)) \
                 or said.count("\n") != 1:
             failures.append("%s: status %d, said %r" % (message, result.returncode, said))
+        elif not options:
+            # meshio.read ends the process on a meshio.ReadError: a script's
+            # `except Exception` must catch the fault instead.
+            try:
+                meshio.read(path)
+                failures.append("%s: meshio.read raised nothing" % message)
+            except Exception as error:
+                if not str(error).startswith("%s: %s" % (path, message)):
+                    failures.append("%s: meshio.read raised %r" % (message, error))
+    failures += check_titles(rodmesh, work)
     for failure in failures:
         print("FAILED: " + failure)
-    print("%d cell cases, %d faulty files" % (len(CELLS), len(FAULTS)))
+    print("%d cell cases, %d faulty files, %d titles" % (len(CELLS), len(FAULTS), len(TITLES)))
     return 1 if failures else 0
+
+
+# Title lines that pptools.write takes (the programs read them back) or
+# refuses, in one line.
+TITLES = [
+    ("x" * 998, None),
+    ("\u00e9" * 499, None),
+    ("x" * 999, "the header is 999 bytes long"),
+    ("\u00e9" * 500, "the header is 1000 bytes long"),
+    ("a\rb", "the header holds a carriage return"),
+    ("a\nb", "the header holds a line feed"),
+    ("a\0b", "the header holds a NUL byte"),
+]
+
+
+def check_titles(rodmesh, work):
+    import meshio
+    import numpy
+    import pptools
+
+    failures = []
+    bar = meshio.Mesh(numpy.eye(3), [("line", numpy.array([[0, 1]]))])
+    for case, (header, refused) in enumerate(TITLES):
+        path = os.path.join(work, "title%d.zmf" % case)
+        try:
+            pptools.write(path, bar, header=header, label=header)
+            said = None
+        except meshio.WriteError as error:
+            said = str(error)
+        if refused is None and said is None:
+            result = subprocess.run([rodmesh, "title%d" % case], cwd=work, input=b"p\nb\n0\n1\n1\n",
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            if result.returncode != 0:
+                failures.append("title %d: rodmesh refused it: %r" % (case, result.stderr[-200:]))
+        elif said is None or refused is None or not said.startswith(refused) or "\n" in said:
+            failures.append("title %d: pptools.write said %r" % (case, said))
+    return failures
 
 
 # --------------------------------------------------------------- round trip
@@ -292,6 +341,13 @@ TOOL_RUNS = [
      ["3 cells left out that su2 cannot hold (2 line, 1 vertex)", "point data T; cell data c"], "+mixed.su2"),
     (["-n", "99999999999999999999999=polygon", "folder.zmf", "x.vtu"], None, 1,
      ["node count must be from 1 to 2147483647"], "-x.vtu"),
+    # The tetra of mixed.zmf read as a quad, by the core's .vtu and by meshio.
+    (["mixed.zmf", "guess.vtu"], None, 0, ["mixed.zmf: 1 of the 1 4-node elements are read as quads but their "
+                                           "corners are not in one plane: if they are tetrahedra, read them with "
+                                           "-n 4=tetra"], "+guess.vtu"),
+    (["mixed.zmf", "guess.vtk"], None, 0, ["mixed.zmf: 1 of the 1 4-node elements"], "+guess.vtk"),
+    (["-c", "line", "mixed.zmf", "lines.vtu"], None, 0, [], "+lines.vtu"),
+    (["twotets.vtu", "twotets.stl"], None, 0, [], "+twotets.stl"),  # the face they share is not written
 ]
 
 
@@ -310,6 +366,8 @@ def tool_inputs(work):
     meshio.write(os.path.join(work, "mixed.vtu"), mesh)
     meshio.write(os.path.join(work, "tt.vtu"), meshio.Mesh(numpy.array(points[:5], dtype=float),
                                                            [("triangle", [[1, 2, 4]]), ("tetra", [[0, 1, 2, 3]])]))
+    meshio.write(os.path.join(work, "twotets.vtu"), meshio.Mesh(numpy.array(points[:5], dtype=float),
+                                                               [("tetra", [[0, 1, 2, 3], [1, 2, 3, 4]])]))
     with open(os.path.join(work, "math.zmf"), "wb") as handle:
         handle.write(b"Cost $\\frac{1$ \0\xff\n" + "".join(line + "\n" for line in GOOD[1:]).encode())
     pptools_bars = 60000
@@ -360,10 +418,79 @@ def check_tools(source_dir, work):
     said = [str(w.message) for w in caught if issubclass(w.category, pptools.LossWarning)]
     if len(said) != 2 or "types={4: 'tetra'}" not in said[1]:
         failures.append("pptools.write said %r" % said)
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        pptools.read(os.path.join(work, "mixed.zmf"))
+    said = [str(w.message) for w in caught if issubclass(w.category, pptools.GuessWarning)]
+    if len(said) != 1 or "types={4: 'tetra'}" not in said[0]:
+        failures.append("pptools.read said %r" % said)
+    failures += check_staging(source_dir, work)
     for failure in failures:
         print("FAILED: " + failure)
     print("%d runs of the tools" % len(TOOL_RUNS))
     return 1 if failures else 0
+
+
+# How a write ends: the writer's fault, an interrupt in the writer, the
+# writer done (None); and whether the output is a link to a file elsewhere.
+STAGED = [(RuntimeError("the writer's fault"), False), (KeyboardInterrupt(), True), (None, True)]
+
+# ppt-preview stopped while it draws: the picture stays as it was.
+PREVIEW_SIGNALS = ["SIGINT", "SIGTERM"]
+
+
+def leftovers(folder):
+    return [name for name in os.listdir(folder) if name.startswith(".pptools-")]
+
+
+def check_staging(source_dir, work):
+    """An output is put in place only when whole: a fault or an interrupt
+    leaves the earlier one as it was and nothing beside it."""
+    import signal
+    import time
+    from pptools import convert
+
+    failures = []
+    written = convert._write
+    for case, (end, link) in enumerate(STAGED):
+        folder = os.path.join(work, "staged%d" % case)
+        os.makedirs(os.path.join(folder, "elsewhere"))
+        target = os.path.join(folder, "elsewhere", "out.vtk")
+        write_lines(target, ["earlier"])
+        out = os.path.join(folder, "link.vtk") if link else target
+        if link:
+            os.symlink(os.path.join("elsewhere", "out.vtk"), out)
+
+        def writer(path, mesh, kind, header):
+            write_lines(path, ["new"] if end is None else ["part"])
+            if end is not None:
+                raise end
+        convert._write = writer
+        try:
+            convert.write(out, None, "vtk", None)
+        except (convert.Failure, KeyboardInterrupt):
+            pass
+        finally:
+            convert._write = written
+        with open(target) as handle:
+            text = handle.read()
+        if text != ("new\n" if end is None else "earlier\n") or leftovers(os.path.dirname(target)) \
+                or os.path.islink(out) != link:
+            failures.append("write ended by %r: the output holds %r, beside it %r" % (
+                end, text, leftovers(os.path.dirname(target))))
+    for name in PREVIEW_SIGNALS:
+        write_lines(os.path.join(work, "bars.png"), ["earlier"])
+        started = subprocess.Popen([os.path.join(source_dir, "tools", "preview"), "bars.zmf"], cwd=work,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        while started.poll() is None and not leftovers(work):
+            time.sleep(0.01)
+        started.send_signal(getattr(signal, name))
+        status = started.wait(timeout=300)
+        with open(os.path.join(work, "bars.png"), "rb") as handle:
+            if status != 1 or handle.read() != b"earlier\n" or leftovers(work):
+                failures.append("ppt-preview stopped by %s: status %d, the picture changed or %r left" % (
+                    name, status, leftovers(work)))
+    return failures
 
 
 # --------------------------------------------------------------------- STL
@@ -419,7 +546,34 @@ def check_stl(rodmesh, source_dir, work):
         print("%-15s %d bars, admesh: %d parts, volume %g%s" % (
             name, len(ends), found.get("Number of parts", -1), found.get("Volume", -1),
             "  FAILED %r" % faults if faults else ""))
+    # Gmsh's volume meshes of a box go as its boundary alone: one closed part.
+    for name, order, geometry in GMSH_BOXES:
+        geo = os.path.join(work, name + ".geo")
+        with open(geo, "w") as handle:
+            handle.write(geometry)
+        run(["gmsh", "-3", "-order", str(order), geo, "-o", name + ".msh"], work)
+        said = subprocess.run([convert, name + ".msh", name + ".stl"], cwd=work, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE).stderr.decode("latin-1")
+        found = admesh_report(os.path.join(work, name + ".stl"))
+        faults = {key: found.get(key) for key in ("Degenerate facets", "Edges fixed", "Facets reversed",
+                                                  "Backwards edges") if found.get(key) != 0}
+        if found.get("Number of parts") != 1 or abs(found.get("Volume", 0) - 6) > 1e-4 or "shells" in said:
+            faults["parts, volume, warning"] = (found.get("Number of parts"), found.get("Volume"), said)
+        failures += bool(faults)
+        print("%-15s admesh: %d parts, volume %g%s" % (name, found.get("Number of parts", -1),
+                                                      found.get("Volume", -1), "  FAILED %r" % faults if faults else ""))
     return 1 if failures else 0
+
+
+# Boxes of 1 by 2 by 3 for Gmsh: name, order, geometry.
+GMSH_TETRA = 'SetFactory("OpenCASCADE");\nBox(1) = {0, 0, 0, 1, 2, 3};\nMesh.MeshSizeMax = 0.5;\n'
+GMSH_HEXAHEDRA = """Point(1) = {0, 0, 0}; Point(2) = {1, 0, 0}; Point(3) = {1, 2, 0}; Point(4) = {0, 2, 0};
+Line(1) = {1, 2}; Line(2) = {2, 3}; Line(3) = {3, 4}; Line(4) = {4, 1};
+Curve Loop(1) = {1, 2, 3, 4}; Plane Surface(1) = {1};
+Transfinite Curve{1, 2, 3, 4} = 4; Transfinite Surface{1}; Recombine Surface{1};
+Extrude {0, 0, 3} { Surface{1}; Layers{5}; Recombine; }
+"""
+GMSH_BOXES = [("tetra", 1, GMSH_TETRA), ("tetra10", 2, GMSH_TETRA), ("hexahedron27", 2, GMSH_HEXAHEDRA)]
 
 
 # Debian's package of each tool that a check may need.
@@ -457,10 +611,10 @@ def run_checks(argv, checks, needs):
 
 
 def main(argv):
-    checks = {"read": lambda rodmesh, source, work: check_read(source, work),
+    checks = {"read": check_read,
               "roundtrip": check_roundtrip, "road": check_road,
               "tools": lambda rodmesh, source, work: check_tools(source, work), "stl": check_stl}
-    return run_checks(argv, checks, {"road": ("gmsh", "pvbatch", "xvfb-run"), "stl": ("admesh",)})
+    return run_checks(argv, checks, {"road": ("gmsh", "pvbatch", "xvfb-run"), "stl": ("admesh", "gmsh")})
 
 
 if __name__ == "__main__":
