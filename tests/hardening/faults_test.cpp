@@ -115,6 +115,7 @@ TEST(FaultInjection, InterruptLeavesTheEarlierOutput) {
     dir.write("job.dxf", "earlier\n");
     harness::RunOptions options;
     options.interrupt = number;
+    options.interrupt_at = grid_question;
     const auto run = harness::run(dir, "plotcad", plotcad.args, "", options);
     if (!harness::windows()) {
       EXPECT_EQ(run.status, 128 + number);

@@ -142,25 +142,27 @@ Snapshot snapshot(const Scratch& scratch) {
 }
 
 // Feeds the input to a program through the pipe held, sends it the signal
-// once a hidden file (not the harness's own) shows in its directory, and
-// reaps it when it ended (its raw status in raw). The input stays open until the program has ended
-// (Wine hands the signal to a thread of its own, which takes a while), or
-// for a minute.
-bool interrupt(const Scratch& scratch, pid_t child, int held[2], std::string_view input, int number, int& raw) {
+// once its standard output (in the file out) ends with the text awaited,
+// and reaps it when it ended (its raw status in raw). The input stays open
+// until the program has ended (Wine hands the signal to a thread of its
+// own, which takes a while), or for a minute.
+bool interrupt(const std::string& out, pid_t child, int held[2], std::string_view input, const RunOptions& options,
+               int& raw) {
   close(held[0]);
   if (!input.empty() && write(held[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
     ADD_FAILURE() << "the input did not fit the pipe";
-  const auto hidden = [&] {
-    for (const std::string& name : scratch.files())
-      if (name[0] == '.') return true;
-    return false;
+  const std::string& awaited = options.interrupt_at;
+  const auto waiting = [&] {
+    std::string text = read_file(out);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text.size() >= awaited.size() && text.compare(text.size() - awaited.size(), awaited.size(), awaited) == 0;
   };
   bool seen = false;
-  for (int k = 0; k < 6000 && !(seen = hidden()); ++k) usleep(10000);
+  for (int k = 0; k < 6000 && !(seen = waiting()); ++k) usleep(10000);
   if (seen)
-    kill(child, number);
+    kill(child, options.interrupt);
   else
-    ADD_FAILURE() << "no file was made beside its place: nothing interrupted";
+    ADD_FAILURE() << "the program never came to \"" << awaited << "\": nothing interrupted";
   bool ended = false;
   for (int k = 0; k < 6000 && !(ended = waitpid(child, &raw, WNOHANG) == child); ++k) usleep(10000);
   close(held[1]);
@@ -254,7 +256,7 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
     _exit(127);
   }
   int raw = 0;
-  if (options.interrupt == 0 || !interrupt(scratch, child, held, input, options.interrupt, raw))
+  if (options.interrupt == 0 || !interrupt(out_path, child, held, input, options, raw))
     waitpid(child, &raw, 0);
   Outcome outcome;
   outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);

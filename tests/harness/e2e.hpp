@@ -44,12 +44,13 @@ struct RunOptions {
   // superuser, for whom file permissions do not apply; the scratch
   // directory is opened to that user.
   bool unprivileged = false;
-  // A signal sent to the program once it has made a hidden file in the
-  // directory (an output written beside its place): standard input is a
-  // pipe that holds the input and stays open until then, so that the
-  // program waits at a question. No hidden file within a minute fails the
+  // A signal sent to the program once its standard output ends with
+  // interrupt_at (LF line ends, on Windows too), the question at which it
+  // waits: standard input is a pipe that holds the input and stays open
+  // until the program has ended. No such output within a minute fails the
   // test.
   int interrupt = 0;
+  std::string interrupt_at;
 };
 
 // True when the runs start the Windows programs under Wine: the environment
