@@ -194,7 +194,6 @@ bool brokenpipe() {
 
 bool errterminal() { return _isatty(2) != 0; }
 
-
 // The interrupt comes as a call of the console's control handler on a
 // thread of its own while the program goes on: the table of parts is
 // changed under a lock, and once interrupted nothing is put in place any
@@ -249,18 +248,16 @@ void set_errno(DWORD error) {
 }
 
 // A new part beside the place, open for writing and for others to delete.
-HANDLE createpart(const std::string& place, std::string& part, Slot* slot) {
+HANDLE createpart(const std::string& place, std::string& part, Slot& slot) {
   const std::uint64_t seed = (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32) ^ GetTickCount64();
   static int tries = 0;
   for (int k = 0; k < 100; ++k) {
     part = part_name(place, seed, tries++);
-    if (slot != nullptr) {
-      if (part.size() >= max_path) {
-        errno = ENAMETOOLONG;
-        return INVALID_HANDLE_VALUE;
-      }
-      std::memcpy(slot->part, part.c_str(), part.size() + 1);
+    if (part.size() >= max_path) {
+      errno = ENAMETOOLONG;
+      return INVALID_HANDLE_VALUE;
     }
+    std::memcpy(slot.part, part.c_str(), part.size() + 1);
     const HANDLE file = CreateFileA(part.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) return file;
@@ -289,13 +286,6 @@ bool besideable(const std::string& place) {
   return disk;
 }
 
-bool makepart(const std::string& place, std::string& part) {
-  const HANDLE file = createpart(place, part, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
-}
-
 std::FILE* openpart(const std::string& place, bool text, std::string& part) {
   guard();
   const Quiet quiet;
@@ -312,7 +302,7 @@ std::FILE* openpart(const std::string& place, bool text, std::string& part) {
     file = CreateFileA(place.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   } else {
-    file = createpart(place, part, slot);
+    file = createpart(place, part, *slot);
   }
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), text ? _O_TEXT : 0);
@@ -410,7 +400,7 @@ void guard() {
   }
 }
 
-int createpart(const std::string& place, std::string& part, Slot* slot) {
+int createpart(const std::string& place, std::string& part, Slot& slot) {
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
   const std::uint64_t seed = (static_cast<std::uint64_t>(getpid()) << 32) ^
@@ -418,13 +408,11 @@ int createpart(const std::string& place, std::string& part, Slot* slot) {
   static int tries = 0;
   for (int k = 0; k < 100; ++k) {
     part = part_name(place, seed, tries++);
-    if (slot != nullptr) {
-      if (part.size() >= max_path) {
-        errno = ENAMETOOLONG;
-        return -1;
-      }
-      std::memcpy(slot->part, part.c_str(), part.size() + 1);
+    if (part.size() >= max_path) {
+      errno = ENAMETOOLONG;
+      return -1;
     }
+    std::memcpy(slot.part, part.c_str(), part.size() + 1);
     const int fd = open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -458,19 +446,12 @@ bool besideable(const std::string& place) {
   return true;
 }
 
-bool makepart(const std::string& place, std::string& part) {
-  const int fd = createpart(place, part, nullptr);
-  if (fd < 0) return false;
-  close(fd);
-  return true;
-}
-
 std::FILE* openpart(const std::string& place, bool, std::string& part) {
   guard();
   const Quiet quiet;
   Slot* slot = free_slot();
   if (slot == nullptr || place.size() >= max_path) return nullptr;
-  const int fd = createpart(place, part, slot);
+  const int fd = createpart(place, part, *slot);
   if (fd < 0) return nullptr;
   // What the file in place had, as when it was written over.
   struct stat earlier;

@@ -39,20 +39,17 @@ std::string endpath(const std::string& name);
 // in place, as every output once was, and fails as it did.
 bool besideable(const std::string& place);
 
-// Creates a new empty file beside the place, hidden and unique
-// (".name.XXXXXX" in the place's folder), its name in part. False when it
-// cannot be created (errno tells why).
-bool makepart(const std::string& place, std::string& part);
-
-// As makepart, with the permissions and owner of the file in place, if any,
-// and opened for writing (in the system's text mode where text). Until
-// placepart or droppart, an interrupt (SIGINT, SIGTERM, SIGHUP; Ctrl-C,
-// Ctrl-Break or the closing of the console on Windows) removes the part
-// before the process dies of it as before, and a reader of the standard
-// output that went away (SIGPIPE) leaves it in place, as far as it got, as
-// that signal always left an output. On Windows a file that is not there
-// yet is made in place, as its own part: no earlier file to keep, and one
-// fewer rename. No stream when it cannot be made.
+// Creates a new file beside the place, hidden and unique (".name.XXXXXX" in
+// the place's folder, its name in part), with the permissions and owner of
+// the file in place, if any, and opens it for writing (in the system's text
+// mode where text). Until placepart or droppart, an interrupt (SIGINT,
+// SIGTERM, SIGHUP; Ctrl-C, Ctrl-Break or the closing of the console on
+// Windows) removes the part before the process dies of it as before, and a
+// reader of the standard output that went away (SIGPIPE) leaves it in
+// place, as far as it got, as that signal always left an output. On
+// Windows a file that is not there yet is made in place, as its own part:
+// no earlier file to keep, and one fewer rename. No stream when it cannot
+// be made.
 std::FILE* openpart(const std::string& place, bool text, std::string& part);
 
 // Renames a closed part onto its place (nothing to do for a part that is
