@@ -337,45 +337,49 @@ std::string Records::title(const char* due) {
 
 void Records::head(int drawing) {
   header_ = title("the header line");
-  for (int k = 1; k <= drawing; ++k) {
-    if (k > 1) {
-      // The rest of the line of the last record, then the next drawing.
-      for (;;) {
-        const char* const b = buffer_.get();
-        if (const void* lf = std::memchr(b + pos_, '\n', end_ - pos_)) {
-          pos_ = static_cast<std::size_t>(static_cast<const char*>(lf) - b) + 1;
-          ++line_;
-          break;
-        }
-        pos_ = end_;
-        if (!fill()) break;
-      }
-      if (end_ == pos_ && !fill())
-        fail(line_, "drawing " + str(drawing) + " asked, the file holds " + str(k - 1));
-    }
-    label_ = title("the drawing line");
-    std::int64_t counts[3];
-    for (std::int64_t& count : counts) {
-      const std::string_view word = token();
-      if (word.empty()) ended("the count line");
-      if (!record_int(word, count))
-        fail(token_line_, "the count line must hold three integers: elements, nodes, special nodes (found " +
-                              shown(word) + ")");
-      if (count < 0) fail(token_line_, "negative count in the count line");
-      if (!toolkit::fits32(count)) fail(token_line_, "the count line: count " + shown(word) + " out of range");
-    }
-    elements_ = counts[0];
-    nodes_ = counts[1];
-    specials_ = counts[2];
-    element_ = node_ = special_ = 0;
-    if (k < drawing) {
-      while (element_ < elements_) element();
-      while (node_ < nodes_) node();
-      while (special_ < specials_) special();
-    }
+  enter();
+  for (int k = 2; k <= drawing; ++k)
+    if (!next()) fail(line_, "drawing " + str(drawing) + " asked, the file holds " + str(k - 1));
+}
+
+void Records::enter() {
+  label_ = title("the drawing line");
+  std::int64_t counts[3];
+  for (std::int64_t& count : counts) {
+    const std::string_view word = token();
+    if (word.empty()) ended("the count line");
+    if (!record_int(word, count))
+      fail(token_line_, "the count line must hold three integers: elements, nodes, special nodes (found " +
+                            shown(word) + ")");
+    if (count < 0) fail(token_line_, "negative count in the count line");
+    if (!toolkit::fits32(count)) fail(token_line_, "the count line: count " + shown(word) + " out of range");
   }
-  start_offset_ = offset_ - static_cast<std::int64_t>(end_ - pos_);
+  elements_ = counts[0];
+  nodes_ = counts[1];
+  specials_ = counts[2];
+  element_ = node_ = special_ = 0;
+  start_offset_ = position();
   start_line_ = line_;
+}
+
+bool Records::next() {
+  while (element_ < elements_) element();
+  while (node_ < nodes_) node();
+  while (special_ < specials_) special();
+  // The rest of the line of the last record, then the next drawing.
+  for (;;) {
+    const char* const b = buffer_.get();
+    if (const void* lf = std::memchr(b + pos_, '\n', end_ - pos_)) {
+      pos_ = static_cast<std::size_t>(static_cast<const char*>(lf) - b) + 1;
+      ++line_;
+      break;
+    }
+    pos_ = end_;
+    if (!fill()) break;
+  }
+  if (end_ == pos_ && !fill()) return false;
+  enter();
+  return true;
 }
 
 void Records::restart() {

@@ -1,5 +1,5 @@
 #pragma once
-// One drawing of a mesh file, read record by record in blocks of some MiB,
+// The drawings of a mesh file, read record by record in blocks of some MiB,
 // with the grammar and checks of rodmesh's reader: the records are a stream
 // of white-space-delimited tokens whatever line they stand on, each number
 // equal to its position, every node number within 1..nodes(). The file is
@@ -54,6 +54,16 @@ class Records {
   // Back before the first element record, for a second pass.
   void restart();
 
+  // On to the next drawing of the file: reads and checks what is left of
+  // this one, then the next drawing's label and count line. False at the end
+  // of the file, where the records of the last drawing end.
+  bool next();
+
+  // How far the reading has come: the bytes of the file read so far, and
+  // the file's size (-1 when unknown).
+  std::int64_t position() const { return offset_ - static_cast<std::int64_t>(end_ - pos_); }
+  std::int64_t size() const { return size_; }
+
   // Whether the rest of the file is too short for `numbers` more numbers of
   // the records (a digit and a blank each, at least); false when its size is
   // unknown. Counts are checked so before output is laid out for them.
@@ -84,6 +94,8 @@ class Records {
   [[noreturn]] void ended(const std::string& due) const;
   std::string title(const char* due);
   void head(int drawing);
+  // The drawing line and the count line of the drawing that starts here.
+  void enter();
 
   std::unique_ptr<Source> source_;
   std::string name_;

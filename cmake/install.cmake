@@ -4,7 +4,8 @@
 # Two components, the two Debian packages of cmake/packaging.cmake:
 # `programs` (pptools: the five programs, their pages, the README and the
 # examples) and `python` (python3-pptools: the package pptools, ppt-convert,
-# ppt-preview and their pages). `cmake --install` installs both.
+# ppt-preview and their pages); a third where ParaView's development files
+# are there. `cmake --install` installs them all.
 
 if(WIN32)
   # The Windows zip: the programs in bin/, the README and the examples beside
@@ -21,6 +22,12 @@ endif()
 
 set(PPT_COMPONENTS programs python)
 set(PPT_PACKAGES pptools python3-pptools)
+# The third, when the ParaView reader plugin is built: `paraview`
+# (paraview-pptools), which pvplugin/ installs.
+if(TARGET ZmfReader)
+  list(APPEND PPT_COMPONENTS paraview)
+  list(APPEND PPT_PACKAGES paraview-pptools)
+endif()
 
 # The Python package pptools goes where Debian's interpreter looks for the
 # prefix given to `cmake --install`, which only the install step knows:

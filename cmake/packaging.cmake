@@ -81,6 +81,19 @@ mesh files as pictures.")
   if(NOT TARGET pptools_core)
     set(CPACK_DEBIAN_PYTHON_PACKAGE_ARCHITECTURE all)
   endif()
+
+  # The reader plugin, in Debian's folder of ParaView's plugins. The
+  # libraries it links give the exact ParaView release (its plugins are
+  # built for one ABI); the line here says so where shlibdeps is not run.
+  set(CPACK_DEBIAN_PARAVIEW_PACKAGE_NAME paraview-pptools)
+  set(CPACK_COMPONENT_PARAVIEW_DESCRIPTION "ParaView reader of the post-processing tools' mesh files
+A ParaView plugin that opens the mesh files of the post-processing tools
+(.zmf) in File > Open, pvpython and pvbatch, serial or in parallel under
+MPI (each rank reads its share of the elements): every drawing with its
+title, the special nodes as point data, the cells and node orders of
+ppt-convert.")
+  set(CPACK_DEBIAN_PARAVIEW_PACKAGE_DEPENDS "paraview (>= 5.11), paraview (<< 5.12)")
+  set(CPACK_DEBIAN_PARAVIEW_PACKAGE_SUGGESTS "pptools")
 endif()
 
 include(CPack)

@@ -64,6 +64,34 @@ TEST(Records, ReadOrRefused) {
   for (const Case& c : cases) EXPECT_EQ(read(c.file, c.drawing), c.expected) << c.file;
 }
 
+// Every drawing through next(), each read up to its first element only: the
+// rest is read and checked on the way to the next drawing.
+std::string drawings(const std::string& file) {
+  try {
+    bridge::Records records = bridge::Records::over(file, "f", 1);
+    std::string text;
+    do {
+      text += records.label() + ":" + std::to_string(records.elements()) + ";";
+      if (records.elements() > 0) records.element();
+    } while (records.next());
+    return text + std::to_string(records.position()) + "/" + std::to_string(records.size());
+  } catch (const bridge::Fault& fault) {
+    return fault.what();
+  }
+}
+
+TEST(Records, EveryDrawingInTurn) {
+  const std::string second = "D2\n1 1 1\n1 1 1\n1 +5 -0.0 .5e1\n1 1\n";
+  const std::string three = first + second + "D3\n0 0 0";
+  const std::string size = std::to_string(three.size());
+  const std::pair<std::string, std::string> cases[] = {
+      {three, "D1:1;D2:1;D3:0;" + size + "/" + size},
+      {first + "D2\n1 1 1\n1 1 1\n1 +5 -0.0 .5e1\n1 2\n", "f: line 12: special node 1: node 2 out of range (1 to 1)"},
+      {first + "\n", "f: line 9: the file ends where the count line is due"},
+  };
+  for (const auto& [file, expected] : cases) EXPECT_EQ(drawings(file), expected) << file;
+}
+
 // A drawing of many records, over more than one block of reading, read from
 // a file and from memory, twice each, and written again byte for byte.
 TEST(Records, LargeFileReadAndWrittenBack) {
