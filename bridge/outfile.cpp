@@ -13,6 +13,7 @@
 
 #include "bridge/base64.hpp"
 #include "bridge/fault.hpp"
+#include "toolkit/platform.hpp"
 
 namespace bridge {
 
@@ -38,18 +39,7 @@ std::string claim(const std::string& base, const std::string& shown) {
 
 }  // namespace
 
-Target::Target(const std::string& path) : path_(path), final_(path), written_(path) {
-  // Links are followed to their end, one that points nowhere yet included.
-  namespace fs = std::filesystem;
-  std::error_code error;
-  fs::path at = path;
-  for (int k = 0; k < 40 && fs::is_symlink(fs::symlink_status(at, error)); ++k) {
-    const fs::path to = fs::read_symlink(at, error);
-    if (error) break;
-    at = to.is_absolute() ? to : at.parent_path() / to;
-  }
-  const fs::path real = fs::weakly_canonical(at, error);
-  final_ = error ? at.string() : real.string();
+Target::Target(const std::string& path) : path_(path), final_(toolkit::platform::endpath(path)), written_(path) {
   struct stat status;
   if (::stat(final_.c_str(), &status) == 0) {
     if (S_ISDIR(status.st_mode)) failed(path, "cannot be opened for writing", EISDIR);

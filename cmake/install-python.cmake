@@ -18,8 +18,15 @@ if(ppt_python_dir STREQUAL "")
 endif()
 set(ppt_dir ${CMAKE_INSTALL_PREFIX}/${ppt_python_dir})
 
-file(INSTALL DESTINATION ${ppt_dir} TYPE DIRECTORY FILES ${ppt_source}/python/pptools
-  PATTERN __pycache__ EXCLUDE PATTERN *.pyc EXCLUDE)
+# The package's files as committed (cmake/committed.cmake).
+include(${ppt_source}/cmake/committed.cmake)
+ppt_committed(ppt_files python/pptools)
+foreach(ppt_file IN LISTS ppt_files)
+  get_filename_component(ppt_sub ${ppt_file} DIRECTORY)
+  string(REGEX REPLACE "^python/?" "" ppt_sub "${ppt_sub}")
+  file(INSTALL DESTINATION ${ppt_dir}/${ppt_sub} TYPE FILE FILES ${ppt_source}/${ppt_file}
+    PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+endforeach()
 if(NOT ppt_core_file STREQUAL "")
   file(INSTALL DESTINATION ${ppt_dir}/pptools TYPE SHARED_LIBRARY FILES ${ppt_core_file})
   get_filename_component(ppt_core_name ${ppt_core_file} NAME)

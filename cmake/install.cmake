@@ -12,8 +12,11 @@ if(WIN32)
   # them, with the licence. The preview tool is a shell script and the manual
   # pages need man.
   install(FILES README.md LICENSE DESTINATION . COMPONENT programs)
-  install(DIRECTORY examples/ DESTINATION examples COMPONENT programs
-    PATTERN run EXCLUDE PATTERN .gitignore EXCLUDE)
+  install(CODE "
+    set(ppt_source [[${PROJECT_SOURCE_DIR}]])
+    set(ppt_examples_dir examples)
+    include([[${PROJECT_SOURCE_DIR}/cmake/install-examples.cmake]])
+  " COMPONENT programs)
   return()
 endif()
 
@@ -92,8 +95,11 @@ foreach(component package IN ZIP_LISTS PPT_COMPONENTS PPT_PACKAGES)
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
 endforeach()
 
-# The README and the examples (without examples/run, which builds the
-# source tree) in the documentation folder.
+# The README and the examples as committed (cmake/install-examples.cmake)
+# in the documentation folder.
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT programs)
-install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT programs
-  PATTERN run EXCLUDE PATTERN .gitignore EXCLUDE)
+install(CODE "
+  set(ppt_source [[${PROJECT_SOURCE_DIR}]])
+  set(ppt_examples_dir [[${CMAKE_INSTALL_DOCDIR}/examples]])
+  include([[${PROJECT_SOURCE_DIR}/cmake/install-examples.cmake]])
+" COMPONENT programs)

@@ -13,6 +13,9 @@ formats of meshio (Gmsh, VTK, Abaqus, Nastran, ...).")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
+# Packages of committed files only: a checkout with changes is refused.
+set(CPACK_PPT_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_INSTALL_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/clean-tree.cmake)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)

@@ -504,7 +504,12 @@ bool Reader::next() {
       line_ += std::count(b + pos_, e, '\n');
       pos_ = end_;
     }
-    if (!fill()) return false;
+    if (!fill()) {
+      // Read to its end.
+      line_ += std::count(buffer_.get() + pos_, buffer_.get() + end_, '\n');
+      pos_ = end_;
+      return false;
+    }
   }
   return drawing_head();
 }

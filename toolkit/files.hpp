@@ -17,8 +17,10 @@ inline constexpr std::size_t name_size = 84;
 // buffers (83 characters and a zero) stops the program: it is never cut.
 std::string mkname(std::string_view job, std::string_view ending);
 
+// Closes a file; an output written beside its place goes to that place,
+// as far as it got (openout).
 struct CloseFile {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+  void operator()(std::FILE* file) const;
 };
 
 // Closes its stream when it goes out of scope. In the programs errmsg ends
@@ -45,6 +47,14 @@ enum class Form { text, bytes };
 
 // Creates or replaces an output file; stops the program with "Unable to open
 // output file - " and its generic name ("jobname.dxf") when it cannot.
+// Where it can (a new file, or a regular file that could be written over, in
+// a folder that lets a file be made), the output is written beside its place
+// (links followed to their end) under a hidden name of its own, and renamed
+// onto its place when it is closed: an interrupted run leaves the earlier
+// file as it was and no part (platform::openpart). A run that stops on an
+// error, or whose file is closed by unwinding, puts what it wrote in place
+// all the same, as an output written in place would stand. Anything else
+// (a device, a pipe) is written where it is.
 FileOwner openout(const std::string& name, std::string_view generic_name, Form form);
 
 // Flushes and closes an output file; when any write to it failed, stops with

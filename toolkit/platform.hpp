@@ -28,6 +28,40 @@ std::FILE* openin(const std::string& name);
 // (text) or byte for byte.
 std::FILE* openout(const std::string& name, bool text);
 
+// An output is written under a name of its own beside its place and
+// renamed onto it when whole, so that a run cut short leaves the earlier
+// file as it was. What follows is that mechanism's part in the system.
+
+// The file a name leads to: links followed to their end, one that points
+// nowhere yet included; the name itself where there is no link.
+std::string endpath(const std::string& name);
+
+// True when an output can be written beside its place (from endpath): there
+// is no file there yet, or a regular file that could be opened for writing.
+// A device, a pipe, a directory or a file that cannot be written is opened
+// in place, as every output once was, and fails as it did.
+bool besideable(const std::string& place);
+
+// Creates a new file beside the place, hidden and unique (".name.XXXXXX" in
+// the place's folder, its name in part), with the permissions and owner of
+// the file in place, if any, and opens it for writing (in the system's text
+// mode where text). Until placepart or droppart, an interrupt (SIGINT,
+// SIGTERM, SIGHUP; Ctrl-C, Ctrl-Break or the closing of the console on
+// Windows) removes the part before the process dies of it as before, and a
+// reader of the standard output that went away (SIGPIPE) leaves it in
+// place, as far as it got, as that signal always left an output. On
+// Windows a file that is not there yet is made in place, as its own part:
+// no earlier file to keep, and one fewer rename. No stream when it cannot
+// be made.
+std::FILE* openpart(const std::string& place, bool text, std::string& part);
+
+// Renames a closed part onto its place (nothing to do for a part that is
+// its place), for good. False (errno set) when it cannot.
+bool placepart(const std::string& part, const std::string& place);
+
+// Removes a part that is not to be kept.
+void droppart(const std::string& part);
+
 // True when the name names an existing file that is not a directory.
 bool isfile(const std::string& name);
 

@@ -6,7 +6,7 @@
 
 A .pvtu is read in pieces, in parallel under mpiexec:
 
-    xvfb-run -a mpiexec -n 2 pvbatch render.py job_th.pvtu job.png
+    xvfb-run -a mpiexec --oversubscribe -n 2 pvbatch render.py job_th.pvtu job.png
 """
 
 import sys

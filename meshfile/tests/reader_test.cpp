@@ -338,6 +338,32 @@ TEST(MeshfileReader, Messages) {
   EXPECT_EQ(reader.label().text(), "D1");
 }
 
+// Every drawing in turn, each read up to its first element only: the rest
+// is read and checked on the way to the next. White space alone after the
+// last drawing ends the file.
+TEST(MeshfileReader, EveryDrawingInTurn) {
+  const std::string first = "H\nD1\n1 2 0\n1 2 1 2\n1 0 0 0\n2 1 0 0\n";
+  const std::string three = first + "D2\n1 1 1\n1 1 1\n1 +5 -0.0 .5e1\n1 1\nD3\n0 0 0";
+  const std::pair<std::string, std::string> cases[] = {
+      {three, "D1:1;D2:1;D3:0;" + std::to_string(three.size()) + "/" + std::to_string(three.size())},
+      {first + "D2\n1 1 1\n1 1 1\n1 +5 -0.0 .5e1\n1 2\n", "D1:1;D2:1;line 11: special node 1: node 2 out of range (1 to 1)"},
+      {first + "\n \n", "D1:1;" + std::to_string(first.size() + 3) + "/" + std::to_string(first.size() + 3)},
+      {first + "\nD2\n", "D1:1;line 8: the count line must hold three integers: elements, nodes, special nodes (found 'D2')"},
+  };
+  for (const auto& [file, expected] : cases) {
+    meshfile::Reader reader(meshfile::over_bytes(file));
+    std::string text;
+    std::span<const std::int64_t> nodes;
+    for (bool more = reader.open(); more; more = reader.next()) {
+      text += std::string(reader.label().text()) + ":" + std::to_string(reader.elements()) + ";";
+      if (reader.elements() > 0) reader.element(nodes);
+    }
+    text += reader.fault() ? meshfile::describe(reader.fault())
+                           : std::to_string(reader.position()) + "/" + std::to_string(reader.size());
+    EXPECT_EQ(text, expected) << file;
+  }
+}
+
 // meshcut's reading of a count line: each count the integer that starts
 // after white space, whatever follows its digits.
 TEST(MeshfileReader, CountLineAsMeshcutReadsIt) {

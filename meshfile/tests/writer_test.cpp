@@ -3,6 +3,7 @@
 // file and from memory, twice each, written again byte for byte.
 
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,8 @@ TEST(MeshfileWriter, LargeFileReadAndWrittenBack) {
       "Header\nLABEL\n90000   120000       2\n    1     8        1     1     4     1     6     1     2     1\n";
   EXPECT_EQ(file.substr(0, start.size()), start);
 
-  const std::string path = testing::TempDir() + "meshfile_writer_test.zmf";
+  // A name of its own: the plain and the sanitizer build may run it at once.
+  const std::string path = testing::TempDir() + "meshfile_writer_test_" + std::to_string(std::random_device{}()) + ".zmf";
   std::FILE* out = std::fopen(path.c_str(), "wb");
   ASSERT_NE(out, nullptr);
   std::fwrite(file.data(), 1, file.size(), out);

@@ -215,7 +215,7 @@ TEST(Meshcut, OutputThatCannotBeCreatedOrWritten) {
   EXPECT_EQ(r.err, error_block("Unable to open output file - jobname.zmf"));
   EXPECT_EQ(s.read("job_01.zmf"), header + first);
 
-  Scratch full("Meshcut.FullDisk");
+  Scratch full("full_disk");
   full.write("job.zmf", header + first);
   full.symlink("job_01.zmf", "/dev/full");
   r = run(full, "meshcut", {"job"});

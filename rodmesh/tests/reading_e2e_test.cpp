@@ -29,7 +29,7 @@ std::string at(const char* where, int i) { return format("\nReading %s n. %8d\n"
 // solid mesh was written.
 void expect_fault(const Fault& fault) {
   SCOPED_TRACE(fault.name);
-  harness::Scratch dir(std::string("RodmeshReading.") + fault.name);
+  harness::Scratch dir(fault.name);
   dir.write("m.zmf", fault.mesh);
   const auto run = harness::run(dir, "rodmesh", {"m"}, answers);
   EXPECT_EQ(run.status, 1);
@@ -134,7 +134,7 @@ TEST(RodmeshReading, ElementValueFaults) {
   };
   for (const EvaFault& fault : faults) {
     SCOPED_TRACE(fault.name);
-    harness::Scratch dir(std::string("RodmeshReading.eva_") + fault.name);
+    harness::Scratch dir(std::string("eva_") + fault.name);
     dir.write("m.zmf", mesh);
     dir.write("m_a.eva", fault.values);
     const auto run = harness::run(dir, "rodmesh", {"m"}, "c\nf\n1\na\n\n");
@@ -152,7 +152,7 @@ TEST(RodmeshReading, ElementValueFaults) {
 TEST(RodmeshReading, ElementValuesLaidOutFreely) {
   const std::string mesh = "H\nD\n3 4 0\n1 2 1 2\n2 2 2 3\n3 2 3 4\n1 0 0 0\n2 1 0 0\n3 1 1 0\n4 1 1 1\n";
   for (const std::string values : {"1 4\n2 4\n3 4", "\n\n1 4 remark 7\r\n  \n2   4.0\t# 5\r\n3 +4e0\n4 x\nmore\n"}) {
-    harness::Scratch dir("RodmeshReading.free_values");
+    harness::Scratch dir("free_values");
     dir.write("m.zmf", mesh);
     dir.write("m_a.eva", values);
     const auto run = harness::run(dir, "rodmesh", {"m"}, "p\nb\n1\na\n\n");

@@ -101,6 +101,31 @@ TEST(FaultInjection, ClosedPipeOnStandardOutputStopsQuietly) {
   }
 }
 
+// An interrupt while plotcad waits at a question, its drawing open beside
+// its place: the earlier drawing stays as it was, the options file written
+// before it is whole, and no part is left. Under Wine only Ctrl-C (SIGINT)
+// reaches a Windows program, and the status is Wine's.
+TEST(FaultInjection, InterruptLeavesTheEarlierOutput) {
+  const Job plotcad = plotcad_job();
+  for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+    if (harness::windows() && number != SIGINT) continue;
+    SCOPED_TRACE(number);
+    const auto dir = scratch("signal" + std::to_string(number));
+    setup(dir, plotcad);
+    dir.write("job.dxf", "earlier\n");
+    harness::RunOptions options;
+    options.interrupt = number;
+    options.interrupt_at = grid_question;
+    const auto run = harness::run(dir, "plotcad", plotcad.args, "", options);
+    if (!harness::windows()) {
+      EXPECT_EQ(run.status, 128 + number);
+    }
+    EXPECT_EQ(run.out, plotcad_head("job", 2) + writing("job.def") + writing("job.dxf") + grid_question);
+    EXPECT_EQ(run.err, "");
+    expect_files(dir, plotcad, {{"job.def", plotcad.outputs.at("job.def")}, {"job.dxf", "earlier\n"}});
+  }
+}
+
 struct Case {
   std::string name;
   Job job;

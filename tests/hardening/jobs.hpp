@@ -29,12 +29,7 @@ struct Job {
 };
 
 // A scratch directory of its own for one case of the running test.
-inline harness::Scratch scratch(const std::string& name) {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string dir = std::string(info->test_suite_name()) + "." + info->name() + "." + name;
-  std::replace(dir.begin(), dir.end(), '/', '_');
-  return harness::Scratch(dir);
-}
+inline harness::Scratch scratch(const std::string& name) { return harness::Scratch(name); }
 
 inline std::string reading(const std::string& name) { return "\nReading file: " + name + "\n"; }
 inline std::string writing(const std::string& name) { return "\nWriting file: " + name + "\n"; }

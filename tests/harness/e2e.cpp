@@ -41,9 +41,15 @@ std::string test_name() {
 
 }  // namespace
 
-Scratch::Scratch() : Scratch(test_name()) {}
+Scratch::Scratch() : dir_(std::string(PPT_SCRATCH_DIR) + "/" + test_name()) {
+  fs::remove_all(dir_);
+  fs::create_directories(dir_);
+}
 
-Scratch::Scratch(std::string_view name) : dir_(std::string(PPT_SCRATCH_DIR) + "/" + std::string(name)) {
+Scratch::Scratch(std::string_view name) : dir_(std::string(PPT_SCRATCH_DIR) + "/" + test_name() + ".") {
+  std::string tail(name);
+  std::replace(tail.begin(), tail.end(), '/', '_');
+  dir_ += tail;
   fs::remove_all(dir_);
   fs::create_directories(dir_);
 }
@@ -135,6 +141,34 @@ Snapshot snapshot(const Scratch& scratch) {
   return files;
 }
 
+// Feeds the input to a program through the pipe held, sends it the signal
+// once its standard output (in the file out) ends with the text awaited,
+// and reaps it when it ended (its raw status in raw). The input stays open
+// until the program has ended (Wine hands the signal to a thread of its
+// own, which takes a while), or for a minute.
+bool interrupt(const std::string& out, pid_t child, int held[2], std::string_view input, const RunOptions& options,
+               int& raw) {
+  close(held[0]);
+  if (!input.empty() && write(held[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
+    ADD_FAILURE() << "the input did not fit the pipe";
+  const std::string& awaited = options.interrupt_at;
+  const auto waiting = [&] {
+    std::string text = read_file(out);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text.size() >= awaited.size() && text.compare(text.size() - awaited.size(), awaited.size(), awaited) == 0;
+  };
+  bool seen = false;
+  for (int k = 0; k < 6000 && !(seen = waiting()); ++k) usleep(10000);
+  if (seen)
+    kill(child, options.interrupt);
+  else
+    ADD_FAILURE() << "the program never came to \"" << awaited << "\": nothing interrupted";
+  bool ended = false;
+  for (int k = 0; k < 6000 && !(ended = waitpid(child, &raw, WNOHANG) == child); ++k) usleep(10000);
+  close(held[1]);
+  return ended;
+}
+
 }  // namespace
 
 bool permissions_apply() {
@@ -176,13 +210,16 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
   for (auto& a : argv_text) argv.push_back(a.data());
   argv.push_back(nullptr);
 
+  int held[2] = {-1, -1};
+  if (options.interrupt != 0 && pipe(held) != 0) throw std::runtime_error("no pipe");
   std::fflush(nullptr);
   const pid_t child = fork();
   if (child == 0) {
     if (chdir(scratch.dir().c_str()) != 0) _exit(125);
     const int program_fd = drop ? open(exe.c_str(), O_RDONLY | O_CLOEXEC) : -1;
     if (drop && program_fd < 0) _exit(125);
-    const int in = open(in_path.c_str(), O_RDONLY);
+    if (held[1] >= 0) close(held[1]);
+    const int in = held[0] >= 0 ? held[0] : open(in_path.c_str(), O_RDONLY);
     const int out = options.broken_pipe ? -1 : open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || (out < 0 && !options.broken_pipe) || err < 0) _exit(125);
@@ -203,6 +240,7 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
     if (options.close_stdin) close(0);
     if (options.close_stdout) close(1);
     signal(SIGPIPE, options.ignore_sigpipe ? SIG_IGN : SIG_DFL);
+    if (options.interrupt != 0) signal(options.interrupt, SIG_DFL);
     if (drop && !become_unprivileged()) _exit(126);
     // Sanitizer findings must not pass for the programs' own status 1.
     setenv("ASAN_OPTIONS", "allocator_may_return_null=1:exitcode=86", 1);
@@ -218,7 +256,8 @@ Outcome run(const Scratch& scratch, std::string_view program, const std::vector<
     _exit(127);
   }
   int raw = 0;
-  waitpid(child, &raw, 0);
+  if (options.interrupt == 0 || !interrupt(out_path, child, held, input, options, raw))
+    waitpid(child, &raw, 0);
   Outcome outcome;
   outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
   outcome.out = options.stdout_path.empty() ? read_file(out_path) : std::string();

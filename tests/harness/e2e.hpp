@@ -9,10 +9,13 @@
 
 namespace harness {
 
-// A directory of its own for the running test, emptied when it is made.
+// A directory of its own for the running test, emptied when it is made, in
+// the build's scratch folder: named after the test (and a case of it), so
+// that tests run side by side never meet in one.
 class Scratch {
  public:
   Scratch();
+  // For one case of the running test: the test's name, a dot and the name.
   explicit Scratch(std::string_view name);
 
   const std::string& dir() const { return dir_; }
@@ -41,6 +44,13 @@ struct RunOptions {
   // superuser, for whom file permissions do not apply; the scratch
   // directory is opened to that user.
   bool unprivileged = false;
+  // A signal sent to the program once its standard output ends with
+  // interrupt_at (LF line ends, on Windows too), the question at which it
+  // waits: standard input is a pipe that holds the input and stays open
+  // until the program has ended. No such output within a minute fails the
+  // test.
+  int interrupt = 0;
+  std::string interrupt_at;
 };
 
 // True when the runs start the Windows programs under Wine: the environment

@@ -1,11 +1,18 @@
+#include <sys/stat.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "tests/harness/capture.hpp"
 #include "tests/harness/e2e.hpp"
+#include "toolkit/diagnostics.hpp"
 #include "toolkit/files.hpp"
 
 namespace {
@@ -49,6 +56,53 @@ TEST(Closeout, ReportsAFullDisk) {
   EXPECT_EQ(outcome.err, error_block("Error writing file - jobname.zmf"));
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(scratch.read("good.zmf"), "kept\n");
+}
+
+// An output is written beside its place, through a link to the file it
+// leads to, and renamed onto it when whole: each end of a run leaves the
+// earlier file, or what was written, and never a part beside it.
+TEST(Openout, LeavesThePlaceAsTheRunEnds) {
+  struct Case {
+    const char* name;
+    std::function<void(toolkit::FileOwner&)> end;  // after "new\n" went to the file
+    int status;
+    const char* left;  // in the place afterwards
+  };
+  const auto signal = [](int number) { return [number](toolkit::FileOwner&) { std::raise(number); }; };
+  const std::vector<Case> cases = {
+      {"closed", [](toolkit::FileOwner& f) { toolkit::closeout(std::move(f), "jobname.zmf"); }, 0, "new\n"},
+      // A stop on an error, or an end with the file still open, leaves what
+      // was written as an output written in place would stand.
+      {"stopped", [](toolkit::FileOwner&) { toolkit::errmsg("Stop"); }, 1, "new\n"},
+      {"left_open", [](toolkit::FileOwner&) {}, 0, "new\n"},
+      {"released", [](toolkit::FileOwner& f) { f.reset(); }, 0, "new\n"},
+      {"sigint", signal(SIGINT), 128 + SIGINT, "old\n"},
+      {"sigterm", signal(SIGTERM), 128 + SIGTERM, "old\n"},
+      {"sighup", signal(SIGHUP), 128 + SIGHUP, "old\n"},
+      // A reader of the standard output gone: the output as far as it got.
+      {"sigpipe", signal(SIGPIPE), 128 + SIGPIPE, "new\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    harness::Scratch scratch(c.name);
+    scratch.write("old.zmf", "old\n");
+    chmod(scratch.path("old.zmf").c_str(), 0640);
+    scratch.symlink("link.zmf", "old.zmf");
+    const auto outcome = harness::capture([&] {
+      for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(number, SIG_DFL);
+      toolkit::FileOwner file = toolkit::openout(scratch.path("link.zmf"), "jobname.zmf", toolkit::Form::text);
+      std::fputs("new\n", file.get());
+      std::fflush(file.get());
+      c.end(file);
+    });
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_EQ(scratch.files(), (std::vector<std::string>{"link.zmf", "old.zmf"}));
+    EXPECT_TRUE(std::filesystem::is_symlink(scratch.path("link.zmf")));
+    EXPECT_EQ(scratch.read("old.zmf"), c.left);
+    struct stat info {};
+    stat(scratch.path("old.zmf").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+  }
 }
 
 TEST(Endout, ReportsLostStandardOutput) {

@@ -13,7 +13,7 @@ namespace {
 // A file of the given content, read by a reader of its own.
 struct Input {
   explicit Input(const std::string& content, const char* name = "reader")
-      : scratch(std::string("Reader.") + name + "." + ::testing::UnitTest::GetInstance()->current_test_info()->name()) {
+      : scratch(name) {
     scratch.write("in.txt", content);
     file = toolkit::openin(scratch.path("in.txt"));
   }
