@@ -44,6 +44,11 @@ Target::Target(const std::string& path) : path_(path), final_(toolkit::platform:
   if (::stat(final_.c_str(), &status) == 0) {
     if (S_ISDIR(status.st_mode)) failed(path, "cannot be opened for writing", EISDIR);
     if (!S_ISREG(status.st_mode)) return;
+  } else if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
+    // A link that the system alone resolves (/dev/stdout to a pipe) ends
+    // in no path: the device or pipe is written where the caller named it.
+    final_ = path;
+    return;
   }
   written_ = claim(final_ + ".part", path);
   temporary_ = true;
@@ -80,7 +85,9 @@ Scratch::~Scratch() {
 
 OutFile::OutFile(std::string path, Mode mode, std::string shown)
     : path_(std::move(path)), shown_(shown.empty() ? path_ : std::move(shown)) {
-  int flags = mode == create ? O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC : O_RDWR | O_CLOEXEC;
+  int flags = mode == create   ? O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC
+              : mode == stream ? O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC
+                               : O_RDWR | O_CLOEXEC;
   fd_ = ::open(path_.c_str(), flags, 0666);
   if (fd_ < 0 && errno == EMFILE) failed(shown_, "too many pieces open at once (fewer pieces)", errno);
   if (fd_ < 0) failed(shown_, "cannot be opened for writing", errno);
@@ -99,6 +106,30 @@ void OutFile::put(std::int64_t offset, std::string_view bytes) {
     }
     if (done == 0) failed(shown_, "cannot be written", ENOSPC);
     bytes.remove_prefix(static_cast<std::size_t>(done));
+    offset += done;
+  }
+}
+
+void OutFile::append(std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t done = ::write(fd_, bytes.data(), bytes.size());
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      failed(shown_, "cannot be written", errno);
+    }
+    if (done == 0) failed(shown_, "cannot be written", ENOSPC);
+    bytes.remove_prefix(static_cast<std::size_t>(done));
+  }
+}
+
+void OutFile::copy(OutFile& to) const {
+  std::string block(std::size_t{1} << 20, '\0');
+  for (off_t offset = 0;;) {
+    ssize_t done = ::pread(fd_, block.data(), block.size(), offset);
+    if (done < 0 && errno == EINTR) continue;
+    if (done < 0) failed(shown_, "cannot be read back", errno);
+    if (done == 0) return;
+    to.append({block.data(), static_cast<std::size_t>(done)});
     offset += done;
   }
 }

@@ -67,8 +67,10 @@ class Scratch {
 
 class OutFile {
  public:
-  // Created or replaced, or an existing file opened to be read and written over.
-  enum Mode { create, patch };
+  // Created or replaced, or an existing file opened to be read and written
+  // over, or created or replaced to be written front to back only (append),
+  // which a pipe takes too.
+  enum Mode { create, patch, stream };
   // Throws Fault naming the file (or `shown`, the name the user gave) when
   // it cannot be opened.
   explicit OutFile(std::string path, Mode mode = create, std::string shown = {});
@@ -79,6 +81,10 @@ class OutFile {
   const std::string& path() const { return path_; }
   // Writes the bytes at the offset, unbuffered. Throws Fault.
   void put(std::int64_t offset, std::string_view bytes);
+  // Writes the bytes after those written so far, unbuffered. Throws Fault.
+  void append(std::string_view bytes);
+  // Appends the whole of this file to `to`. Throws Fault.
+  void copy(OutFile& to) const;
   // Reads size bytes at the offset back. Throws Fault.
   std::string get(std::int64_t offset, std::size_t size) const;
   // Changes bytes [from, to) of the `total` bytes that the base64 text at

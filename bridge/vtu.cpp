@@ -235,14 +235,12 @@ class Sequence {
     if (buffer_.size() >= (std::size_t{1} << 20)) flush();
   }
   void flush() {
-    file_.put(offset_, buffer_);
-    offset_ += static_cast<std::int64_t>(buffer_.size());
+    file_.append(buffer_);
     buffer_.clear();
   }
 
  private:
   OutFile& file_;
-  std::int64_t offset_ = 0;
   std::string buffer_;
 };
 
@@ -403,11 +401,15 @@ class Converter {
     for (const std::string& path : paths_)
       if (same_file(path, input_)) throw Fault(path + ": is the input file itself");
     if (options_.pieces > 0 && same_file(output_, input_)) throw Fault(output_ + ": is the input file itself");
-    // Each output is written apart and put in place only when all are whole;
-    // compressed, it is written whole first to a scratch file, read back.
+    // Each output is written apart and put in place only when all are whole.
+    // Compressed, or to a device or a pipe, which cannot be read back, it is
+    // written whole first to a scratch file, then front to back to its place.
     for (const std::string& path : paths_) targets_.emplace_back(path);
-    for (const Target& target : targets_)
-      written_.push_back(options_.compression > 0 ? scratch_.emplace_back(target).path() : target.written());
+    for (const Target& target : targets_) {
+      const bool staged = options_.compression > 0 || !target.apart();
+      written_.push_back(staged ? scratch_.emplace_back(target).path() : target.written());
+      staged_.push_back(staged);
+    }
     write_cells();
     write_nodes();
     write_specials();
@@ -416,18 +418,21 @@ class Converter {
       if (reader_.next()) throw More{};
       if (reader_.fault()) fail();
     }
-    if (options_.compression > 0) {
-      for (std::size_t p = 0; p < pieces_.size(); ++p) {
-        OutFile from(written_[p], OutFile::patch, paths_[p]);
-        OutFile to(targets_[p].written(), OutFile::create, paths_[p]);
+    for (std::size_t p = 0; p < pieces_.size(); ++p) {
+      if (!staged_[p]) continue;
+      OutFile from(written_[p], OutFile::patch, paths_[p]);
+      OutFile to(targets_[p].written(), OutFile::stream, paths_[p]);
+      if (options_.compression > 0) {
         compress(from, layouts_[p], pieces_[p], arrays_, options_.compression, tail_text(), to);
-        to.close();
+      } else {
+        from.copy(to);
       }
+      to.close();
     }
     if (options_.pieces > 0) {
       targets_.emplace_back(output_);
-      OutFile pvtu(targets_.back().written(), OutFile::create, output_);
-      pvtu.put(0, pvtu_text(output_, options_.pieces, arrays_, field_text()));
+      OutFile pvtu(targets_.back().written(), OutFile::stream, output_);
+      pvtu.append(pvtu_text(output_, options_.pieces, arrays_, field_text()));
       pvtu.close();
     }
     for (Target& target : targets_) target.commit();
@@ -818,6 +823,7 @@ class Converter {
   // Encodes and writes the arrays while the records are read.
   Worker worker_;
   std::vector<std::string> written_;  // where each piece is written first
+  std::vector<bool> staged_;          // whether that is a scratch file
 };
 
 }  // namespace

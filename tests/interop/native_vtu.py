@@ -98,6 +98,15 @@ def check_meshio(rodmesh, source_dir, work):
         good = good and at == len(cells) and len(sources) == 3
         failures += not good
         print("%-6s %-40s .vtu, compressed and in 3 pieces as pptools.read%s" % (name, " ".join(options), "" if good else ": FAILED"))
+    # A pipe, which cannot be read back, gets the bytes of the file, plain and compressed.
+    for options in ([], ["-z"]):
+        meshes.run([convert] + options + ["mixed.zmf", "file.vtu"], work)
+        piped = subprocess.run([convert, "-o", "vtu"] + options + ["mixed.zmf", "/dev/stdout"], cwd=work,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        with open(os.path.join(work, "file.vtu"), "rb") as written:
+            good = piped.returncode == 0 and piped.stdout == written.read()
+        failures += not good
+        print("mixed  %-40s .vtu through a pipe as to a file%s" % (" ".join(options), "" if good else ": FAILED"))
     # A fault met while the output is written leaves no file behind.
     with open(os.path.join(work, "mixed.zmf")) as text:
         lines = text.read().split("\n")
