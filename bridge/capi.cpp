@@ -97,7 +97,7 @@ struct Conversion {
   std::string input, output;
   vtu::Options options;
   std::atomic<bool> stop{false};
-  std::int64_t drawings = 0;  // written
+  vtu::Written written;
 };
 
 }  // namespace
@@ -355,7 +355,7 @@ int ppt_vtu_run(void* handle, char* message, std::size_t size) {
   auto* conversion = static_cast<bridge::Conversion*>(handle);
   return guarded(message, size,
                  [&] {
-                   conversion->drawings =
+                   conversion->written =
                        bridge::vtu::convert(conversion->input, conversion->output, conversion->options);
                  })
              ? 0
@@ -364,7 +364,15 @@ int ppt_vtu_run(void* handle, char* message, std::size_t size) {
 
 // The drawings that the conversion wrote.
 [[gnu::visibility("default")]]
-std::int64_t ppt_vtu_drawings(void* handle) { return static_cast<bridge::Conversion*>(handle)->drawings; }
+std::int64_t ppt_vtu_drawings(void* handle) { return static_cast<bridge::Conversion*>(handle)->written.drawings; }
+
+// The elements of 4 nodes in the k-th drawing written (from 1), whose type
+// is a guess.
+[[gnu::visibility("default")]]
+std::int64_t ppt_vtu_fours(void* handle, std::int64_t k) {
+  const std::vector<std::int64_t>& fours = static_cast<bridge::Conversion*>(handle)->written.fours;
+  return k >= 1 && k <= static_cast<std::int64_t>(fours.size()) ? fours[std::size_t(k - 1)] : 0;
+}
 
 // Asks the conversion to stop: it then fails as interrupted.
 [[gnu::visibility("default")]]

@@ -395,7 +395,7 @@ class Converter {
   }
 
   // Returns the drawings written.
-  std::int64_t run() {
+  Written run() {
     plan();
     // An output over the input would cut the records short while they are read.
     for (const std::string& path : paths_)
@@ -436,7 +436,8 @@ class Converter {
       pvtu.close();
     }
     for (Target& target : targets_) target.commit();
-    return static_cast<std::int64_t>(drawings_.size());
+    fours_.resize(drawings_.size());
+    return {static_cast<std::int64_t>(drawings_.size()), fours_};
   }
 
  private:
@@ -637,6 +638,10 @@ class Converter {
       for (std::int64_t e = 0, ne = reader_.elements(); e < ne; ++e) {
         poll(e);
         std::span<const std::int64_t> nodes = element();
+        if (nodes.size() == 4) {
+          if (fours_.size() <= d) fours_.resize(d + 1);
+          ++fours_[d];
+        }
         const Kind* kind = sorter.kept(static_cast<std::int64_t>(nodes.size()));
         if (!kind) continue;
         if (left == 0) {
@@ -812,6 +817,7 @@ class Converter {
   Mode mode_;
   std::string header_;
   std::vector<Drawing> drawings_;
+  std::vector<std::int64_t> fours_;  // the elements of 4 nodes in each drawing
   std::int64_t nodes_ = 0;  // of all the drawings
   std::int64_t kept_ = 0;   // cells
   Arrays arrays_;
@@ -836,7 +842,7 @@ void check(const Options& options) {
     throw Fault("compression level " + std::to_string(options.compression) + ": from 1 to 9, or 0 for none");
 }
 
-std::int64_t convert(const std::string& input, const std::string& output, const Options& options) {
+Written convert(const std::string& input, const std::string& output, const Options& options) {
   check(options);
   if (options.drawing > 0) return Converter(input, output, options, Mode::one).run();
   try {

@@ -69,10 +69,17 @@ std::string piece_path(const std::string& pvtu, int k);
 // Throws Fault for options out of their range.
 void check(const Options& options);
 
-// Writes the drawings of the mesh file input to output; returns how many.
-// Throws Fault (one line naming the file and the fault); nothing of the
-// output is left behind then. Pieces whose windows of nodes overlap are
-// open at once: a .pvtu of many pieces may need as many files open.
-std::int64_t convert(const std::string& input, const std::string& output, const Options& options);
+// What a conversion wrote: its drawings, and the elements of 4 nodes in
+// each, whose cell type (a quad or a tetrahedron) is a guess.
+struct Written {
+  std::int64_t drawings = 0;
+  std::vector<std::int64_t> fours;
+};
+
+// Writes the drawings of the mesh file input to output. Throws Fault (one
+// line naming the file and the fault); nothing of the output is left behind
+// then. Pieces whose windows of nodes overlap are open at once: a .pvtu of
+// many pieces may need as many files open.
+Written convert(const std::string& input, const std::string& output, const Options& options);
 
 }  // namespace bridge::vtu

@@ -98,6 +98,7 @@ def _declare(lib):
     fn("ppt_vtu_run", ctypes.c_int, P, CHARS, SIZE)
     fn("ppt_vtu_interrupt", None, P)
     fn("ppt_vtu_drawings", I64, P)
+    fn("ppt_vtu_fours", I64, P, I64)
     fn("ppt_vtu_close", None, P)
 
 
@@ -321,6 +322,10 @@ class Conversion:
     def drawings(self):
         """The drawings written."""
         return self.lib.ppt_vtu_drawings(self.handle)
+
+    def fours(self, k):
+        """The elements of 4 nodes in the k-th drawing written (from 1)."""
+        return self.lib.ppt_vtu_fours(self.handle, k)
 
     def close(self):
         if self.handle:

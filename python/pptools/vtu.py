@@ -68,16 +68,14 @@ def run(options, sources, types):
     pieces = (1 if options.pieces is None else options.pieces) if kind == "pvtu" else 0
     if kind == "pvtu" and pieces < 1:
         raise VtuError("--pieces %d: from 1 to %d" % (pieces, MAX_PIECES))
-    guessed = cells is None or zmf.cell_type(4, types) in cells
-    # The first drawing (or the one asked for) before the conversion, any
-    # other after it, which tells whether there are others.
-    if guessed:
-        zmf.say_guesses(options.input, (options.drawing or 1,), types)
     room_for_files(pieces)
-    drawings = convert(options.input, options.output, options.drawing, types, cells, pieces,
-                       ZLIB if options.compress else 0)
-    if guessed and options.drawing is None:
-        zmf.say_guesses(options.input, range(2, drawings + 1), types)
+    fours = convert(options.input, options.output, options.drawing, types, cells, pieces,
+                    ZLIB if options.compress else 0)
+    # The drawings whose 4-node elements went as quads are read again, to
+    # say whether they look like tetrahedra.
+    if cells is None or zmf.cell_type(4, types) in cells:
+        numbers = [options.drawing] if options.drawing else range(1, len(fours) + 1)
+        zmf.say_guesses(options.input, [d for d, n in zip(numbers, fours) if n], types)
     return True
 
 
@@ -112,7 +110,8 @@ def convert(source, target, drawing=None, types=None, cells=None, pieces=0, comp
     elements and the window of nodes they use. `types` maps node counts to
     cell types as in pptools.read, `cells` keeps the cells of those meshio
     types only; `compression`, from 1 to 9, is the level of zlib for the
-    arrays, 0 none. Returns the drawings written. Raises VtuError."""
+    arrays, 0 none. Returns, for each drawing written, its elements of 4
+    nodes. Raises VtuError."""
     library()
     zmf.check_types(types)
     fault = _core.drawing_fault(source, drawing)
@@ -137,7 +136,7 @@ def convert(source, target, drawing=None, types=None, cells=None, pieces=0, comp
     def work():
         try:
             conversion.run()
-            written.append(conversion.drawings())
+            written.append([conversion.fours(k) for k in range(1, conversion.drawings() + 1)])
         except _core.Fault as fault:
             faults.append(fault)
         finally:

@@ -380,7 +380,7 @@ TOOL_RUNS = [
     (["mixed.vtu", "folder.vtu"], None, 1, ["folder.vtu: is a folder"], None),
     (["mixed.vtu", "mixed.vtu/x.zmf"], None, 1, ["mixed.vtu/x.zmf: mixed.vtu is not a folder"], None),
     (["mixed.vtu", "x.zmf"], "fake", 1, ["lacks Mesh, CellBlock"], "-x.zmf"),
-    (["mixed.vtu", "x.zmf"], "broken", 1, ["meshio for python3 is missing"], "-x.zmf"),
+    (["mixed.vtu", "x.zmf"], "broken", 1, ["meshio for python3 cannot be imported: broken"], "-x.zmf"),
     (["preview", "folder.zmf"], None, 1, ["cannot write folder.png: is a folder"], None),
     (["preview", "mixed.zmf"], "fake", 1, ["cannot read mixed.zmf: the meshio found"], "-mixed.png"),
     (["preview", "bars.zmf"], None, 0, ["bars.zmf: 60000 elements; a sample of 50000 of its 60000"], "+bars.png"),
