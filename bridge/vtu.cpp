@@ -244,15 +244,84 @@ class Sequence {
   std::string buffer_;
 };
 
+// Blocks of an array compressed on two threads, the caller's and a
+// worker's, each pair while the next is read, and written in their order
+// to a scratch file, their sizes to the header.
+class Packer {
+ public:
+  static constexpr std::size_t block = 32768;
+
+  Packer(std::FILE* blocks, int level, std::vector<std::uint64_t>& sizes, const std::string& path)
+      : blocks_(blocks), level_(level), sizes_(sizes), path_(path) {
+    for (Slot& slot : slots_) slot.packed.resize(compressBound(block));
+  }
+
+  // The block being filled.
+  std::vector<unsigned char>& data() { return slots_[now_].data; }
+
+  // Hands the block filled on.
+  void pack() {
+    Slot& now = slots_[now_];
+    if (!waiting_) {
+      ticket_ = worker_.run([this, &now] { squeeze(now); });
+      waiting_ = true;
+      now_ ^= 1;
+      return;
+    }
+    squeeze(now);
+    worker_.wait(ticket_);
+    waiting_ = false;
+    emit(slots_[now_ ^ 1]);
+    emit(now);
+  }
+
+  // Writes the block still with the worker.
+  void finish() {
+    if (!waiting_) return;
+    worker_.wait(ticket_);
+    waiting_ = false;
+    emit(slots_[now_ ^ 1]);
+  }
+
+ private:
+  struct Slot {
+    std::vector<unsigned char> data, packed;
+    uLongf size = 0;
+  };
+
+  void squeeze(Slot& slot) const {
+    slot.size = static_cast<uLongf>(slot.packed.size());
+    if (compress2(slot.packed.data(), &slot.size, slot.data.data(), static_cast<uLong>(slot.data.size()), level_) !=
+        Z_OK)
+      throw Fault(path_ + ": the compression failed");
+  }
+
+  void emit(Slot& slot) {
+    if (std::fwrite(slot.packed.data(), 1, slot.size, blocks_) != slot.size)
+      throw Fault(path_ + ": the scratch file of the compressed blocks cannot be written");
+    sizes_.push_back(slot.size);
+    slot.data.clear();
+  }
+
+  std::FILE* blocks_;
+  int level_;
+  std::vector<std::uint64_t>& sizes_;
+  const std::string& path_;
+  std::array<Slot, 2> slots_;
+  std::size_t now_ = 0;  // the slot being filled
+  bool waiting_ = false;
+  std::uint64_t ticket_ = 0;
+  Worker worker_;
+};
+
 // A piece's file written again with its arrays compressed (zlib, in blocks
 // of 32 KiB as VTK's writer makes them): each array's blocks go to a
 // scratch file, their sizes to the header, which the blocks follow.
 void compress(const OutFile& from, const Layout& layout, const Piece& piece, const Arrays& arrays, int level,
               const std::string& tail_text, OutFile& to) {
-  constexpr std::size_t block = 32768;
+  constexpr std::size_t block = Packer::block;
   Sequence out(to);
   out.put(head(piece, arrays, true));
-  std::vector<unsigned char> data, packed(compressBound(block));
   std::vector<std::uint64_t> header;
   std::vector<char> text;
   for (Array array : arrays.list()) {
@@ -260,16 +329,7 @@ void compress(const OutFile& from, const Layout& layout, const Piece& piece, con
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> blocks(std::tmpfile(), &std::fclose);
     if (!blocks) throw Fault(to.path() + ": no scratch file for the compressed blocks: " + std::strerror(errno));
     header.assign(3, 0);
-    data.clear();
-    auto pack = [&] {
-      uLongf size = static_cast<uLongf>(packed.size());
-      if (compress2(packed.data(), &size, data.data(), static_cast<uLong>(data.size()), level) != Z_OK)
-        throw Fault(to.path() + ": the compression failed");
-      if (std::fwrite(packed.data(), 1, size, blocks.get()) != size)
-        throw Fault(to.path() + ": the scratch file of the compressed blocks cannot be written");
-      header.push_back(size);
-      data.clear();
-    };
+    Packer packer(blocks.get(), level, header, to.path());
     // The array's text read back in groups, its byte count skipped.
     const std::int64_t total = 8 + bytes_of(array, piece);
     constexpr std::int64_t chunk = 3 * block;
@@ -280,16 +340,18 @@ void compress(const OutFile& from, const Layout& layout, const Piece& piece, con
       if (base64::decode(groups.data(), groups.size(), bytes.data()) != std::ptrdiff_t(bytes.size()))
         throw Fault(from.path() + ": cannot be read back");
       for (std::size_t k = first == 0 ? 8 : 0; k < bytes.size();) {
+        std::vector<unsigned char>& data = packer.data();
         std::size_t n = std::min(bytes.size() - k, block - data.size());
         data.insert(data.end(), bytes.begin() + std::ptrdiff_t(k), bytes.begin() + std::ptrdiff_t(k + n));
         k += n;
-        if (data.size() == block) pack();
+        if (data.size() == block) packer.pack();
       }
     }
-    if (!data.empty()) {
-      header[2] = data.size();
-      pack();
+    if (!packer.data().empty()) {
+      header[2] = packer.data().size();
+      packer.pack();
     }
+    packer.finish();
     header[0] = header.size() - 3;
     header[1] = block;
     text.resize(std::size_t(base64::size(std::int64_t(8 * header.size()))));
