@@ -441,7 +441,9 @@ bool besideable(const std::string& place) {
   // Nothing there, or no such folder: making the part fails as the output
   // would. Any other fault is met again by the output itself.
   if (stat(place.c_str(), &info) != 0) return errno == ENOENT;
-  if (!S_ISREG(info.st_mode)) return false;
+  // A file of other names (hard links) is written where it is, so that all
+  // of them show the new output, as they did when it was written over.
+  if (!S_ISREG(info.st_mode) || info.st_nlink > 1) return false;
   const int fd = open(place.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   close(fd);
@@ -455,11 +457,17 @@ std::FILE* openpart(const std::string& place, bool, std::string& part) {
   if (slot == nullptr || place.size() >= max_path) return nullptr;
   const int fd = createpart(place, part, *slot);
   if (fd < 0) return nullptr;
-  // What the file in place had, as when it was written over.
+  // What the file in place had, as when it was written over. An owner or
+  // group that the part cannot take (another user's file, writable by the
+  // group or by all) is kept by writing the file where it is instead; so is
+  // a file that the rename could not replace (another user's file in a
+  // sticky folder).
   struct stat earlier;
   if (stat(place.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode)) {
     if (fchown(fd, earlier.st_uid, earlier.st_gid) != 0) {
-      // Another owner is the superuser's to give: the writer's it stays.
+      close(fd);
+      unlink(part.c_str());
+      return nullptr;
     }
     fchmod(fd, earlier.st_mode & 07777);
   }

@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -102,6 +103,48 @@ TEST(Openout, LeavesThePlaceAsTheRunEnds) {
     struct stat info {};
     stat(scratch.path("old.zmf").c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+  }
+}
+
+// Where a rename would change what the earlier file is (its other names,
+// its owner), or could not replace it (another user's file in a sticky
+// folder), the output is written over it in place, as it always was.
+TEST(Openout, WritesInPlaceWhatARenameWouldChange) {
+  struct Case {
+    const char* name;
+    bool hard_link;
+    bool other_user;  // the earlier file the superuser's, writable by all, in a sticky folder
+  };
+  const Case cases[] = {{"hard_link", true, false}, {"other_user", false, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.other_user && (geteuid() != 0 || !harness::permissions_apply())) continue;
+    harness::Scratch scratch(c.name);
+    scratch.write("old.zmf", "old\n");
+    if (c.hard_link) {
+      ASSERT_EQ(link(scratch.path("old.zmf").c_str(), scratch.path("twin.zmf").c_str()), 0);
+    }
+    if (c.other_user) {
+      chmod(scratch.dir().c_str(), 01777);
+      chmod(scratch.path("old.zmf").c_str(), 0666);
+    }
+    const auto outcome = harness::capture([&] {
+      if (chdir(scratch.dir().c_str()) != 0 || (c.other_user && !harness::become_unprivileged())) std::_Exit(125);
+      toolkit::FileOwner file = toolkit::openout("old.zmf", "jobname.zmf", toolkit::Form::text);
+      std::fputs("new\n", file.get());
+      toolkit::closeout(std::move(file), "jobname.zmf");
+    });
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(scratch.read("old.zmf"), "new\n");
+    if (c.hard_link) {
+      EXPECT_EQ(scratch.read("twin.zmf"), "new\n");
+    }
+    EXPECT_EQ(scratch.files().size(), c.hard_link ? 2u : 1u);
+    struct stat info {};
+    stat(scratch.path("old.zmf").c_str(), &info);
+    if (c.other_user) {
+      EXPECT_EQ(info.st_uid, 0u);
+    }
   }
 }
 
