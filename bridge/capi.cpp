@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -338,7 +339,11 @@ void* ppt_vtu_open(const char* input, const char* output, std::int64_t drawing, 
     for (std::string choice; std::getline(chosen, choice, ',');) {
       const std::size_t equal = choice.find('=');
       if (equal == std::string::npos) continue;
-      options.kinds.choose(std::stoi(choice.substr(0, equal)), choice.substr(equal + 1));
+      int count = 0;
+      const auto [end, error] = std::from_chars(choice.data(), choice.data() + equal, count);
+      if (error != std::errc() || end != choice.data() + equal)
+        throw std::invalid_argument("'" + choice + "': a node count, '=' and a type of cell expected");
+      options.kinds.choose(count, choice.substr(equal + 1));
     }
     std::istringstream names(keep ? keep : "");
     for (std::string name; std::getline(names, name, ',');)

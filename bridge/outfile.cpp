@@ -122,9 +122,10 @@ void OutFile::append(std::string_view bytes) {
   }
 }
 
-void OutFile::copy(OutFile& to) const {
+void OutFile::copy(OutFile& to, const std::function<void()>& between) const {
   std::string block(std::size_t{1} << 20, '\0');
   for (off_t offset = 0;;) {
+    if (between) between();
     ssize_t done = ::pread(fd_, block.data(), block.size(), offset);
     if (done < 0 && errno == EINTR) continue;
     if (done < 0) failed(shown_, "cannot be read back", errno);

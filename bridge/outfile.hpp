@@ -83,8 +83,9 @@ class OutFile {
   void put(std::int64_t offset, std::string_view bytes);
   // Writes the bytes after those written so far, unbuffered. Throws Fault.
   void append(std::string_view bytes);
-  // Appends the whole of this file to `to`. Throws Fault.
-  void copy(OutFile& to) const;
+  // Appends the whole of this file to `to`, calling `between` before each
+  // block. Throws Fault.
+  void copy(OutFile& to, const std::function<void()>& between = {}) const;
   // Reads size bytes at the offset back. Throws Fault.
   std::string get(std::int64_t offset, std::size_t size) const;
   // Changes bytes [from, to) of the `total` bytes that the base64 text at

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <numeric>
@@ -318,7 +319,7 @@ class Packer {
 // of 32 KiB as VTK's writer makes them): each array's blocks go to a
 // scratch file, their sizes to the header, which the blocks follow.
 void compress(const OutFile& from, const Layout& layout, const Piece& piece, const Arrays& arrays, int level,
-              const std::string& tail_text, OutFile& to) {
+              const std::string& tail_text, OutFile& to, const std::function<void()>& poll) {
   constexpr std::size_t block = Packer::block;
   Sequence out(to);
   out.put(head(piece, arrays, true));
@@ -334,6 +335,7 @@ void compress(const OutFile& from, const Layout& layout, const Piece& piece, con
     const std::int64_t total = 8 + bytes_of(array, piece);
     constexpr std::int64_t chunk = 3 * block;
     for (std::int64_t first = 0; first < total; first += chunk) {
+      poll();
       const std::int64_t last = std::min(total, first + chunk);
       std::string groups = from.get(layout.at[array] + first / 3 * 4, std::size_t(base64::size(last - first)));
       std::vector<unsigned char> bytes(std::size_t(last - first));
@@ -463,6 +465,10 @@ class Converter {
     for (const std::string& path : paths_)
       if (same_file(path, input_)) throw Fault(path + ": is the input file itself");
     if (options_.pieces > 0 && same_file(output_, input_)) throw Fault(output_ + ": is the input file itself");
+    // The pieces are named after the .pvtu, beside it: a device or a pipe has
+    // no folder of its own for them.
+    if (options_.pieces > 0 && !Target(output_).apart())
+      throw Fault(output_ + ": no file: the pieces of a .pvtu are written beside it, in its folder");
     // Each output is written apart and put in place only when all are whole.
     // Compressed, or to a device or a pipe, which cannot be read back, it is
     // written whole first to a scratch file, then front to back to its place.
@@ -484,10 +490,11 @@ class Converter {
       if (!staged_[p]) continue;
       OutFile from(written_[p], OutFile::patch, paths_[p]);
       OutFile to(targets_[p].written(), OutFile::stream, paths_[p]);
+      const auto poll = [this] { stopped(); };
       if (options_.compression > 0) {
-        compress(from, layouts_[p], pieces_[p], arrays_, options_.compression, tail_text(), to);
+        compress(from, layouts_[p], pieces_[p], arrays_, options_.compression, tail_text(), to, poll);
       } else {
-        from.copy(to);
+        from.copy(to, poll);
       }
       to.close();
     }
@@ -497,6 +504,7 @@ class Converter {
       pvtu.append(pvtu_text(output_, options_.pieces, arrays_, field_text()));
       pvtu.close();
     }
+    stopped();
     for (Target& target : targets_) target.commit();
     fours_.resize(drawings_.size());
     return {static_cast<std::int64_t>(drawings_.size()), fours_};
@@ -863,8 +871,10 @@ class Converter {
 
   // A look every 65,536 records whether the caller wants the conversion stopped.
   void poll(std::int64_t record) const {
-    if ((record & 0xffff) == 0 && options_.stop && options_.stop->load(std::memory_order_relaxed))
-      throw Fault(output_ + ": interrupted");
+    if ((record & 0xffff) == 0) stopped();
+  }
+  void stopped() const {
+    if (options_.stop && options_.stop->load(std::memory_order_relaxed)) throw Fault(output_ + ": interrupted");
   }
 
   static bool same_file(const std::string& a, const std::string& b) {
