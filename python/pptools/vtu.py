@@ -20,7 +20,10 @@ both read them, see pptools.drawings).
 """
 
 import os
+import shutil
+import tempfile
 import threading
+import warnings
 
 from . import _core, zmf
 
@@ -69,14 +72,48 @@ def run(options, sources, types):
     if kind == "pvtu" and pieces < 1:
         raise VtuError("--pieces %d: from 1 to %d" % (pieces, MAX_PIECES))
     room_for_files(pieces)
-    fours = convert(options.input, options.output, options.drawing, types, cells, pieces,
-                    ZLIB if options.compress else 0)
-    # The drawings whose 4-node elements went as quads are read again, to
-    # say whether they look like tetrahedra.
-    if cells is None or zmf.cell_type(4, types) in cells:
-        numbers = [options.drawing] if options.drawing else range(1, len(fours) + 1)
-        zmf.say_guesses(options.input, [d for d, n in zip(numbers, fours) if n], types)
+    source = options.input
+    staged = _staged(source)
+    try:
+        fours = convert(staged or source, options.output, options.drawing, types, cells, pieces,
+                        ZLIB if options.compress else 0)
+        # The drawings whose 4-node elements went as quads are read again, to
+        # say whether they look like tetrahedra.
+        if cells is None or zmf.cell_type(4, types) in cells:
+            numbers = [options.drawing] if options.drawing else range(1, len(fours) + 1)
+            with warnings.catch_warnings(record=True) as said:
+                warnings.simplefilter("always")
+                zmf.say_guesses(staged or source, [d for d, n in zip(numbers, fours) if n], types)
+            for warning in said:
+                text = str(warning.message)
+                warnings.warn(text.replace(staged, source) if staged else text, warning.category)
+    except VtuError as error:
+        if not staged:
+            raise
+        raise VtuError(str(error).replace(staged, source))
+    finally:
+        if staged:
+            os.unlink(staged)
     return True
+
+
+def _staged(source):
+    """A pipe or a device as the input, which the conversion reads more than
+    once: its bytes copied to a scratch file first, whose path is returned;
+    None for any other input."""
+    if not os.path.exists(source) or os.path.isfile(source) or os.path.isdir(source):
+        return None
+    handle, path = tempfile.mkstemp(prefix="ppt-convert.", suffix=".zmf")
+    try:
+        with os.fdopen(handle, "wb") as copy, open(source, "rb") as given:
+            shutil.copyfileobj(given, copy, 1 << 20)
+    except OSError as error:
+        os.unlink(path)
+        raise VtuError("%s: %s" % (source, error.strerror or error))
+    except BaseException:
+        os.unlink(path)
+        raise
+    return path
 
 
 def room_for_files(pieces):

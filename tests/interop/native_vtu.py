@@ -107,6 +107,21 @@ def check_meshio(rodmesh, source_dir, work):
             good = piped.returncode == 0 and piped.stdout == written.read()
         failures += not good
         print("mixed  %-40s .vtu through a pipe as to a file%s" % (" ".join(options), "" if good else ": FAILED"))
+    # A pipe as the input, which a file of several drawings has read twice,
+    # gives what the file gives; a .pvtu to a pipe is refused, its pieces
+    # having no folder beside it.
+    bridge = os.path.join(source_dir, "examples", "meshtools", "bridge.zmf")
+    meshes.run([convert, bridge, "file.vtu"], work)
+    with open(bridge, "rb") as given, open(os.path.join(work, "file.vtu"), "rb") as written:
+        piped = subprocess.run([convert, "-i", "zmf", "-o", "vtu", "/dev/stdin", "/dev/stdout"], cwd=work,
+                               input=given.read(), stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        good = piped.returncode == 0 and piped.stdout == written.read()
+    refused = subprocess.run([convert, "-o", "pvtu", "-p", "2", "mixed.zmf", "/dev/stdout"], cwd=work,
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    good = good and refused.returncode == 1 and refused.stdout == b"" and \
+        refused.stderr.endswith(b"the pieces of a .pvtu are written beside it, in its folder\n")
+    failures += not good
+    print("bridge from a pipe as from its file, a .pvtu to a pipe refused%s" % ("" if good else ": FAILED"))
     # A fault met while the output is written leaves no file behind.
     with open(os.path.join(work, "mixed.zmf")) as text:
         lines = text.read().split("\n")
