@@ -80,8 +80,9 @@ Kinds kinds_of(std::string_view text) {
   return kinds;
 }
 
-// The share of `count` elements of piece `piece` of `pieces`: as ppt-convert
-// -p splits the cells, the last pieces one more where they do not divide.
+// The share of a drawing's `count` elements of piece `piece` of `pieces`: as
+// ppt-convert -p splits a file's cells, the last pieces one more where they
+// do not divide.
 std::int64_t share_start(std::int64_t count, int piece, int pieces) {
   return count / pieces * piece + count % pieces * piece / pieces;
 }

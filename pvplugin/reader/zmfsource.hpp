@@ -103,8 +103,10 @@ struct Request {
 
 // Reads the drawings asked. Every record of them is read and checked whatever
 // the piece, so that every piece comes to the same verdict; a piece keeps its
-// share of the elements (consecutive, split as ppt-convert -p splits them)
-// and the window of nodes they use, renumbered; a whole read (one piece)
+// share of each drawing's elements (consecutive, each drawing split as
+// ppt-convert -p splits the cells of a whole file, so a drawing of fewer
+// elements than pieces lies in the last pieces) and the window of nodes
+// they use, renumbered; a whole read (one piece)
 // keeps every node. progress gets the part of the file read, from 0 to 1.
 // Throws Fault; std::bad_alloc when memory runs out.
 Mesh read(const Request& request, const std::function<void(double)>& progress);
