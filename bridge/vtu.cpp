@@ -634,10 +634,23 @@ class Converter {
   }
 
   // The titles as field data, for the .vtu and the .pvtu.
+  // One .vtu of several drawings also gives the nodes of each ("nodes"),
+  // which its cells alone cannot tell (nodes that no cell uses, a drawing
+  // without cells).
   std::string field_text() const {
     std::vector<std::string> labels;
     for (const Drawing& d : drawings_) labels.push_back(d.label);
-    return "    <FieldData>\n" + field_array("header", {header_}) + field_array("label", labels) + "    </FieldData>\n";
+    std::string counts;
+    if (drawings_.size() > 1 && options_.pieces == 0) {
+      std::string values;
+      for (std::size_t d = 0; d < drawings_.size(); ++d)
+        values += (d ? " " : "") + std::to_string((d + 1 < drawings_.size() ? drawings_[d + 1].base : nodes_) -
+                                                  drawings_[d].base);
+      counts = "      <DataArray type=\"Int64\" Name=\"nodes\" NumberOfTuples=\"" + std::to_string(drawings_.size()) +
+               "\" format=\"ascii\">" + values + "</DataArray>\n";
+    }
+    return "    <FieldData>\n" + field_array("header", {header_}) + field_array("label", labels) + counts +
+           "    </FieldData>\n";
   }
   std::string tail_text() const {
     return std::string("</DataArray>\n      </") + group(arrays_.last()) + ">\n    </Piece>\n" + field_text() +

@@ -12,7 +12,9 @@ A mesh from elsewhere names its drawings as ppt-convert's .vtu and
 ParaView's reader of mesh files do: the cell data "drawing" (each cell's
 drawing, from 1), the field data "header" and "label" (UInt8: the bytes of
 each text and a zero byte; "label" one text a drawing), the point data
-"special" (0 at a special node, -1 elsewhere).
+"special" (0 at a special node, -1 elsewhere), and with more than one
+drawing the field data "nodes" (Int64: the nodes of each drawing, which
+follow one another in the points).
 """
 
 import numpy as np
@@ -27,6 +29,7 @@ SPECIAL_DATA = "special"
 DRAWING_DATA = "drawing"
 HEADER_DATA = "header"
 LABEL_DATA = "label"
+NODES_DATA = "nodes"
 
 
 def set_names(labels):
@@ -133,6 +136,15 @@ def split(mesh, cells, nn, header, label):
     numbers, count, named = _membership(mesh, info)
     if named:
         held.setdefault(named[0], set()).update(named[1:])
+    # The nodes of each drawing, as a .vtu of several gives them: drawings
+    # past the last cell's (without cells) count too.
+    sizes = info.get(NODES_KEY)
+    if NODES_DATA in field and named and named[1:] == (DRAWING_DATA,):
+        given = np.asarray(field[NODES_DATA]).ravel()
+        if given.dtype.kind in "iu" and given.size >= count and (given >= 0).all() and int(given.sum()) == nn:
+            sizes = [int(n) for n in given]
+            held.setdefault("field data", set()).add(NODES_DATA)
+            count = len(sizes)
 
     # The titles.
     if header is None:
@@ -165,19 +177,19 @@ def split(mesh, cells, nn, header, label):
 
     if count == 1:
         return header, [Drawing(labels[0] if labels else None, cells, slice(0, nn), special)], held
-    return header, _drawings(cells, numbers, count, nn, info, labels, special), held
+    return header, _drawings(cells, numbers, count, nn, sizes, labels, special), held
 
 
-def _drawings(cells, numbers, count, nn, info, labels, special):
+def _drawings(cells, numbers, count, nn, sizes, labels, special):
     """The drawings of a mesh whose cells name theirs: each with its own
     nodes, as a stretch of the points where they follow one another
-    (pptools.read's "zmf:nodes", or where each drawing's cells use nodes
-    after the last one's), else the nodes its cells use."""
+    (sizes: pptools.read's "zmf:nodes" or a .vtu's "nodes"; or where each
+    drawing's cells use nodes after the last one's), else the nodes its
+    cells use."""
     parts = [[(kind, data[drawing == k]) for (kind, data), drawing in zip(cells, numbers) if (drawing == k).any()]
              for k in range(count)]
     used = [np.unique(np.concatenate([data.ravel() for _, data in blocks])) if blocks else np.zeros(0, dtype=np.int64)
             for blocks in parts]
-    sizes = info.get(NODES_KEY)
     starts = None
     if isinstance(sizes, (list, tuple)) and len(sizes) == count and sum(sizes) == nn:
         starts = list(np.cumsum([0] + list(sizes)))
