@@ -17,7 +17,8 @@ endif()
 execute_process(COMMAND ${ppt_git} -c core.quotepath=off status --porcelain --untracked-files=all
   WORKING_DIRECTORY ${ppt_source} OUTPUT_VARIABLE ppt_changes RESULT_VARIABLE ppt_failed)
 if(NOT ppt_failed EQUAL 0)
-  message(FATAL_ERROR "git cannot tell the state of ${ppt_source}")
+  message(FATAL_ERROR "git cannot tell the state of ${ppt_source} (a checkout of another user's: "
+    "git config --global --add safe.directory ${ppt_source})")
 endif()
 if(NOT ppt_changes STREQUAL "")
   string(REGEX REPLACE "\n$" "" ppt_changes "${ppt_changes}")

@@ -13,12 +13,15 @@ function(ppt_committed variable folder)
     execute_process(COMMAND ${ppt_git} -c core.quotepath=off ls-files -- ${folder}
       WORKING_DIRECTORY ${ppt_source} OUTPUT_VARIABLE files RESULT_VARIABLE failed)
     if(NOT failed EQUAL 0)
-      message(FATAL_ERROR "git cannot list the files of ${ppt_source}/${folder}")
+      message(FATAL_ERROR "git cannot list the files of ${ppt_source}/${folder} (a checkout of another user's: "
+        "git config --global --add safe.directory ${ppt_source})")
     endif()
     string(STRIP "${files}" files)
     string(REPLACE "\n" ";" files "${files}")
   else()
     file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${ppt_source} ${ppt_source}/${folder}/*)
+    # Python's caches are the machine's, never the source's.
+    list(FILTER files EXCLUDE REGEX "(^|/)__pycache__/")
   endif()
   set(${variable} ${files} PARENT_SCOPE)
 endfunction()

@@ -231,6 +231,8 @@ TITLE_BYTES = 998
 def _text(value, what):
     """A title line's bytes, or meshio.WriteError for one that the suite's
     programs cannot read back."""
+    if not isinstance(value, str):
+        raise meshio.WriteError("the %s is %r, no text" % (what, value))
     for bad, name in (("\n", "a line feed"), ("\r", "a carriage return"), ("\0", "a NUL byte")):
         if bad in value:
             raise meshio.WriteError("the %s holds %s, which no title line can: %r" % (

@@ -198,6 +198,7 @@ TITLES = [
     ("a\rb", "the header holds a carriage return"),
     ("a\nb", "the header holds a line feed"),
     ("a\0b", "the header holds a NUL byte"),
+    (5, "the header is 5, no text"),
 ]
 
 
