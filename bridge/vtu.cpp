@@ -319,7 +319,8 @@ class Packer {
 // of 32 KiB as VTK's writer makes them): each array's blocks go to a
 // scratch file, their sizes to the header, which the blocks follow.
 void compress(const OutFile& from, const Layout& layout, const Piece& piece, const Arrays& arrays, int level,
-              const std::string& tail_text, OutFile& to, const std::function<void()>& poll) {
+              const std::string& tail_text, OutFile& to, const std::string& scratch,
+              const std::function<void()>& poll) {
   constexpr std::size_t block = Packer::block;
   Sequence out(to);
   out.put(head(piece, arrays, true));
@@ -327,7 +328,7 @@ void compress(const OutFile& from, const Layout& layout, const Piece& piece, con
   std::vector<char> text;
   for (Array array : arrays.list()) {
     if (array != arrays.first()) out.put(arrays.between(array));
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> blocks(std::tmpfile(), &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> blocks(std::fopen(scratch.c_str(), "w+b"), &std::fclose);
     if (!blocks) throw Fault(to.path() + ": no scratch file for the compressed blocks: " + std::strerror(errno));
     header.assign(3, 0);
     Packer packer(blocks.get(), level, header, to.path());
@@ -492,7 +493,10 @@ class Converter {
       OutFile to(targets_[p].written(), OutFile::stream, paths_[p]);
       const auto poll = [this] { stopped(); };
       if (options_.compression > 0) {
-        compress(from, layouts_[p], pieces_[p], arrays_, options_.compression, tail_text(), to, poll);
+        // The blocks of each array beside the output too, not in the
+        // system's temporary folder, which may be small.
+        const Scratch blocks(targets_[p]);
+        compress(from, layouts_[p], pieces_[p], arrays_, options_.compression, tail_text(), to, blocks.path(), poll);
       } else {
         from.copy(to, poll);
       }
